@@ -1,0 +1,59 @@
+// Administration of a database, for the server's own command-line tool and tests: the parts
+// of the work that the automation interfaces do not cover. Everything raises AdminError with a
+// one-line message a user can act on.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace vss::admin {
+
+class AdminError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Creates srcsafe.ini and the store in the folder (created when missing; must not hold a
+// database yet), with one user `adminUser` without a password and the root project "$/".
+void createDatabase(const std::filesystem::path& folder, const std::string& adminUser = "Admin");
+
+// The database folder as Open would pick it for an empty ini path: $SSDIR, else the registry's
+// current database, else the first registered one. Raises when there is none.
+std::filesystem::path defaultDatabaseFolder();
+
+// An empty password means the user has none.
+void addUser(const std::filesystem::path& folder, const std::string& user,
+             const std::string& password = {});
+void setPassword(const std::filesystem::path& folder, const std::string& user,
+                 const std::string& password);
+std::vector<std::string> users(const std::filesystem::path& folder);
+
+struct CheckoutInfo {
+    std::string spec;
+    std::string user;
+    std::string localPath;
+    std::int32_t version = 0;
+    std::int64_t date = 0; // unix seconds
+};
+// Check-outs of the files under a project (recursively), in spec order.
+std::vector<CheckoutInfo> checkouts(const std::filesystem::path& folder,
+                                    const std::string& projectSpec = "$/");
+
+// Writes the content of a file's version (0 = the latest) to out, in bounded memory.
+void writeVersion(const std::filesystem::path& folder, const std::string& fileSpec,
+                  std::int32_t version, std::ostream& out);
+
+struct VerifyReport {
+    std::vector<std::string> problems; // empty when the store is sound
+    std::int64_t contentsChecked = 0;
+    bool ok() const { return problems.empty(); }
+};
+// SQLite's integrity check plus a re-hash of every stored content.
+VerifyReport verify(const std::filesystem::path& folder);
+
+} // namespace vss::admin

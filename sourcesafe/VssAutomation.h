@@ -1,0 +1,131 @@
+// The automation boundary on the add-in side: creating the database object by class identifier,
+// and thin typed wrappers over the interfaces that turn a failing status into an EVssError
+// carrying the server's description. Strings are UTF-8 here and widened only at the call.
+#pragma once
+
+#include <vss/VssInterfaces.h>
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+// A failed automation call; the message is the server's error description.
+class EVssError : public std::runtime_error {
+public:
+    EVssError(const std::string& message, com::HRESULT status)
+        : std::runtime_error(message), status_(status) {}
+    com::HRESULT status() const { return status_; }
+
+private:
+    com::HRESULT status_;
+};
+
+// Raises EVssError for a failing status, with the thread's error description (or a generic
+// text naming the status when the server set none).
+void OleCheck(com::HRESULT status);
+
+class VssItem;
+class VssItems;
+class VssVersions;
+
+class VssVersion {
+public:
+    VssVersion() = default;
+    explicit VssVersion(com::ComPtr<vss::IVSSVersion> p) : p_(std::move(p)) {}
+    std::int32_t versionNumber() const;
+    std::string userName() const;
+    std::int64_t date() const;
+    std::string action() const;
+    std::string comment() const;
+    std::string label() const;
+    vss::IVSSVersion* raw() const { return p_.get(); }
+
+private:
+    com::ComPtr<vss::IVSSVersion> p_;
+};
+
+class VssVersions {
+public:
+    VssVersions() = default;
+    explicit VssVersions(com::ComPtr<vss::IVSSVersions> p) : p_(std::move(p)) {}
+    std::int32_t count() const;
+    VssVersion item(std::int32_t index) const; // 1-based
+
+private:
+    com::ComPtr<vss::IVSSVersions> p_;
+};
+
+class VssItems {
+public:
+    VssItems() = default;
+    explicit VssItems(com::ComPtr<vss::IVSSItems> p) : p_(std::move(p)) {}
+    std::int32_t count() const;
+    VssItem item(std::int32_t index) const;      // 1-based
+    VssItem item(const std::string& name) const; // by name
+    vss::IVSSItems* raw() const { return p_.get(); }
+    explicit operator bool() const { return bool(p_); }
+
+private:
+    com::ComPtr<vss::IVSSItems> p_;
+};
+
+class VssItem {
+public:
+    VssItem() = default;
+    explicit VssItem(com::ComPtr<vss::IVSSItem> p) : p_(std::move(p)) {}
+
+    std::string spec() const;
+    std::string name() const;
+    std::string localSpec() const;
+    void setLocalSpec(const std::string& folder) const;
+    std::int32_t type() const;
+    std::int32_t isCheckedOut() const;
+    bool binary() const;
+    bool deleted() const;
+    void setDeleted(bool deleted) const;
+    std::int32_t versionNumber() const;
+    VssItem parent() const;
+    VssItems items(bool includeDeleted) const;
+    VssVersions versions(std::int32_t flags = 0) const;
+
+    // local is passed in and out.
+    void get(std::string& local, std::int32_t flags) const;
+    void checkout(const std::string& comment, const std::string& local, std::int32_t flags) const;
+    void checkin(const std::string& comment, const std::string& local, std::int32_t flags) const;
+    void undoCheckout(const std::string& local, std::int32_t flags) const;
+    VssItem add(const std::string& local, const std::string& comment, std::int32_t flags) const;
+    VssItem newSubproject(const std::string& name, const std::string& comment) const;
+    void share(const VssItem& item, const std::string& comment, std::int32_t flags) const;
+
+    vss::IVSSItem* raw() const { return p_.get(); }
+    explicit operator bool() const { return bool(p_); }
+    void reset() { p_.reset(); }
+
+private:
+    com::ComPtr<vss::IVSSItem> p_;
+};
+
+class VssDatabase {
+public:
+    VssDatabase() = default;
+    explicit VssDatabase(com::ComPtr<vss::IVSSDatabase> p) : p_(std::move(p)) {}
+
+    void open(const std::string& iniPath, const std::string& user, const std::string& password) const;
+    VssItem item(const std::string& spec, bool includeDeleted = false) const;
+    std::string userName() const;
+    std::string srcSafeIni() const;
+
+    vss::IVSSDatabase* raw() const { return p_.get(); }
+    explicit operator bool() const { return bool(p_); }
+    void reset() { p_.reset(); }
+
+private:
+    com::ComPtr<vss::IVSSDatabase> p_;
+};
+
+// Creates the database object from CLSID_VSSDatabase and obtains IVSSDatabase; either failing
+// raises EVssError with the COM description.
+class CoVSSDatabase {
+public:
+    static VssDatabase Create();
+};
