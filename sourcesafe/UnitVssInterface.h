@@ -41,6 +41,9 @@ public:
     const VssDatabase& database() const { return Database; }
 
 private:
+    void OfferCheckIn();
+    void OfferGetLatest(const VssItem& project);
+
     TVSSProperties Properties;
     VssDatabase Database;
     std::string ProjectBinding;

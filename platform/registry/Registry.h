@@ -74,7 +74,8 @@ public:
 
     Root rootKey() const { return root_; }
     void setRootKey(Root root); // closes the open key
-    // False when the key is missing and canCreate is false, or it cannot be opened.
+    // False when the key is missing and canCreate is false. Raises RegistryError when the hive
+    // cannot be read or the key cannot be created (a refused write).
     bool openKey(std::string_view key, bool canCreate);
     void closeKey();
     bool hasOpenKey() const { return open_.has_value(); }

@@ -30,7 +30,8 @@ public:
     void setClientSize(int width, int height);
 
     // A button's modal result is put on the form before its click handler runs; when the form's
-    // result is still non-zero after the handler, the form closes with it.
+    // result is still non-zero after the handler, the form closes with it. A button with a
+    // result and no onClick handler closes the form all the same.
     static void setButtonModalResult(QPushButton* button, int result);
     static int buttonModalResult(const QPushButton* button);
     void onClick(QPushButton* button, std::function<void()> handler = {});
@@ -55,6 +56,10 @@ public:
     // non-zero modal result closes the form afterwards.
     void runHandler(const std::function<void()>& handler);
 
+    // Every way of closing (accept, reject, a button) ends here and keeps the modal result:
+    // 0 (Qt's "rejected") becomes Cancel.
+    void done(int result) override;
+
 protected:
     // Called when the form is shown (its FormShow event), through runHandler.
     virtual void formShow() {}
@@ -62,10 +67,11 @@ protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void reject() override; // the close box and Esc route here: result Cancel
+    void reject() override; // the close box routes here: result Cancel unless one is set
 
 private:
     void closeIfResultSet();
+    void clickButton(QPushButton* button, const std::function<void()>& handler);
     void pressButton(QPushButton* button);
 
     int modalResult_ = 0;

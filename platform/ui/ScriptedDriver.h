@@ -32,7 +32,7 @@ public:
     void chooseFile(std::optional<std::string> file) { files_.push_back(std::move(file)); }
 
     const std::vector<MessageRecord>& messages() const { return messages_; }
-    const std::vector<std::string>& errors() const { return errors_; }     // standard error display
+    const std::vector<std::string>& errors() const { return errors_; }    // standard error display
     const std::vector<std::string>& shownForms() const { return shown_; } // window captions
     const std::vector<OpenFileRequest>& fileRequests() const { return fileRequests_; }
     // Unexpected boxes or forms, unanswered queues, forms left open.

@@ -11,27 +11,30 @@
 #include <string>
 #include <vector>
 
+// Exported from libsourcesafe.so, which hides everything else.
+#define VSS_ADMIN_API __attribute__((visibility("default")))
+
 namespace vss::admin {
 
-class AdminError : public std::runtime_error {
+class VSS_ADMIN_API AdminError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 
 // Creates srcsafe.ini and the store in the folder (created when missing; must not hold a
 // database yet), with one user `adminUser` without a password and the root project "$/".
-void createDatabase(const std::filesystem::path& folder, const std::string& adminUser = "Admin");
+VSS_ADMIN_API void createDatabase(const std::filesystem::path& folder, const std::string& adminUser = "Admin");
 
 // The database folder as Open would pick it for an empty ini path: $SSDIR, else the registry's
 // current database, else the first registered one. Raises when there is none.
-std::filesystem::path defaultDatabaseFolder();
+VSS_ADMIN_API std::filesystem::path defaultDatabaseFolder();
 
 // An empty password means the user has none.
-void addUser(const std::filesystem::path& folder, const std::string& user,
+VSS_ADMIN_API void addUser(const std::filesystem::path& folder, const std::string& user,
              const std::string& password = {});
-void setPassword(const std::filesystem::path& folder, const std::string& user,
+VSS_ADMIN_API void setPassword(const std::filesystem::path& folder, const std::string& user,
                  const std::string& password);
-std::vector<std::string> users(const std::filesystem::path& folder);
+VSS_ADMIN_API std::vector<std::string> users(const std::filesystem::path& folder);
 
 struct CheckoutInfo {
     std::string spec;
@@ -41,11 +44,11 @@ struct CheckoutInfo {
     std::int64_t date = 0; // unix seconds
 };
 // Check-outs of the files under a project (recursively), in spec order.
-std::vector<CheckoutInfo> checkouts(const std::filesystem::path& folder,
+VSS_ADMIN_API std::vector<CheckoutInfo> checkouts(const std::filesystem::path& folder,
                                     const std::string& projectSpec = "$/");
 
 // Writes the content of a file's version (0 = the latest) to out, in bounded memory.
-void writeVersion(const std::filesystem::path& folder, const std::string& fileSpec,
+VSS_ADMIN_API void writeVersion(const std::filesystem::path& folder, const std::string& fileSpec,
                   std::int32_t version, std::ostream& out);
 
 struct VerifyReport {
@@ -54,6 +57,6 @@ struct VerifyReport {
     bool ok() const { return problems.empty(); }
 };
 // SQLite's integrity check plus a re-hash of every stored content.
-VerifyReport verify(const std::filesystem::path& folder);
+VSS_ADMIN_API VerifyReport verify(const std::filesystem::path& folder);
 
 } // namespace vss::admin

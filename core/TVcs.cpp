@@ -1,0 +1,175 @@
+#include "TVcs.h"
+
+#include "UnitVssInterface.h"
+#include "UnitVssNotify.h"
+
+#include <system/Paths.h>
+#include <ui/Application.h>
+
+#include <array>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+enum class Rule {
+    Always,          // separators and "About"
+    Project,         // bound and logged in
+    LoggedIn,        // logged in
+    CurrentFile,     // bound, logged in and the host's current file under control
+    ExplorerPresent, // SourceSafe's server path present and logged in
+};
+
+struct Verb {
+    const char* text;
+    Rule rule;
+};
+
+constexpr std::array<Verb, 15> kVerbs{{
+    {"&Get Latest Version...", Rule::Project},
+    {"Check &Out...", Rule::Project},
+    {"Check &In...", Rule::Project},
+    {"&Undo Check Out...", Rule::Project},
+    {"", Rule::Always},
+    {"&Add to Source Control...", Rule::LoggedIn},
+    {"Re&move from Source Control...", Rule::Project},
+    {"", Rule::Always},
+    {"Show &Hisotry...", Rule::CurrentFile},
+    {"Show &Differences...", Rule::CurrentFile},
+    {"Shar&e from SourceSafe...", Rule::Project},
+    {"", Rule::Always},
+    {"SourceSafe", Rule::ExplorerPresent},
+    {"O&ptions...", Rule::ExplorerPresent},
+    {"A&bout...", Rule::Always},
+}};
+
+// A negative index counts as out of range.
+bool inRange(int index) { return static_cast<unsigned>(index) < kVerbs.size(); }
+
+// A binding is one SourceSafe path; a first line longer than this is not one, and reading no
+// further keeps a huge or binary file from costing time or memory.
+constexpr std::size_t kMaxBindingRead = 64 * 1024;
+
+std::string readFirstLine(const std::filesystem::path& file) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error))
+        return {};
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return {};
+    std::string buffer(kMaxBindingRead, '\0');
+    in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    if (in.bad())
+        return {};
+    buffer.resize(static_cast<std::size_t>(in.gcount()));
+    const std::size_t end = buffer.find_first_of("\r\n");
+    if (end != std::string::npos)
+        return buffer.substr(0, end);
+    // No line end within the bound: the whole file when it ended, nothing for a runaway line.
+    return in.eof() ? buffer : std::string();
+}
+
+} // namespace
+
+TVcsManager::TVcsManager(TIToolServices* toolServices) : ToolServices(toolServices) {
+    VssInterface = std::make_unique<TVssInterface>();
+    Notifier = new TVssNotify(ToolServices, VssInterface.get());
+    ToolServices->AddNotifier(Notifier);
+}
+
+// The connection goes first (releasing the database), then the notifier is unregistered and
+// released.
+TVcsManager::~TVcsManager() {
+    VssInterface.reset();
+    ToolServices->RemoveNotifier(Notifier);
+    ReleaseInterface(Notifier);
+}
+
+std::string TVcsManager::GetIDString() { return "Talvorenix.VCS"; }
+
+std::string TVcsManager::GetMenuName() { return "S&ource Safe"; }
+
+int TVcsManager::GetVerbCount() { return static_cast<int>(kVerbs.size()); }
+
+std::string TVcsManager::GetVerb(int index) {
+    return inRange(index) ? kVerbs[static_cast<unsigned>(index)].text : "";
+}
+
+// Every call asks again: check-ins, additions and settings change behind the menu's back.
+std::uint16_t TVcsManager::GetVerbState(int index) {
+    if (!inRange(index))
+        return 0;
+    switch (kVerbs[static_cast<unsigned>(index)].rule) {
+    case Rule::Always:
+        return vsEnabled;
+    case Rule::Project:
+        return VssInterface->CanWorkOnProject();
+    case Rule::LoggedIn:
+        return VssInterface->CanAddToControl();
+    case Rule::CurrentFile:
+        return VssInterface->CanWorkOnFile(ToolServices->GetCurrentFile());
+    case Rule::ExplorerPresent:
+        return VssInterface->CanRunExplorer();
+    }
+    return 0;
+}
+
+// The host window is restored only after a command that returned; an error leaves the call
+// to the host untouched.
+void TVcsManager::ExecuteVerb(int index) {
+    if (inRange(index))
+        RunVerbCommand(static_cast<unsigned>(index));
+    ui::Application::instance().restoreMainWindow();
+}
+
+// The names a command needs are fetched from the host just before the call.
+void TVcsManager::RunVerbCommand(unsigned verb) {
+    switch (verb) {
+    case 0:
+        VssInterface->ShowGetLatest(ToolServices->GetCurrentFile());
+        break;
+    case 1:
+        VssInterface->ShowCheckOut(ToolServices->GetCurrentFile());
+        break;
+    case 2:
+        VssInterface->ShowCheckIn(ToolServices->GetCurrentFile());
+        break;
+    case 3:
+        VssInterface->ShowUndoCheckOut(ToolServices->GetCurrentFile());
+        break;
+    case 5:
+        // NOT WIRED YET: ShowAddToControl(current file, project file) comes with the add-files
+        // command; ask the host for GetProjectName first, then GetCurrentFile.
+        break;
+    case 6:
+        VssInterface->ShowRemoveFromControl(ToolServices->GetCurrentFile());
+        break;
+    case 8:
+        // NOT WIRED YET: ShowHistory(current file) comes with the history dialog.
+        break;
+    case 10:
+        // NOT WIRED YET: ShowShareFromSS() comes with the share dialog.
+        break;
+    case 12:
+        VssInterface->RunExplorer();
+        break;
+    case 13:
+        // NOT WIRED YET: ShowOptions() comes with the options dialog.
+        break;
+    case 14:
+        // NOT WIRED YET: ShowAbout(ToolServices->GetVersion()) comes with the about box.
+        break;
+    default:
+        // Separators 4, 7, 11, and 9 ("Show &Differences..."), have no command.
+        break;
+    }
+}
+
+void TVcsManager::ProjectChange() { VssInterface->ChangeProject(ReadProjectBinding()); }
+
+std::string TVcsManager::ReadProjectBinding() {
+    const std::string folder = sys::extractFileDir(ToolServices->GetProjectName());
+    if (folder.empty())
+        return {};
+    return readFirstLine(sys::joinPath(folder, kBindingFileName));
+}

@@ -1,0 +1,81 @@
+// The common part of the two file-list bases (TFormNoComment, TFormComment): the state, the file
+// list with its OK rule, the log, and the one run over the selected entries. A derived dialog
+// supplies only its list filter, its per-file operation, its flags and its line texts.
+#pragma once
+
+#include "UnitVssRegistry.h"
+#include "VssAutomation.h"
+
+#include <ui/Form.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+class QPlainTextEdit;
+class QPushButton;
+
+// How the run's lines name a file.
+enum class TLineName { SourceSafePath, LocalPath };
+
+// The texts and reads of one file operation.
+struct TFileOperation {
+    const char* OperationLine; // written before the call, e.g. "Checking out "
+    const char* FailurePrefix; // e.g. "Can't Checkout "
+    TLineName LineName;
+    bool NeedsLocalPath; // the call takes the item's local path
+};
+
+class TFormFileList : public ui::Form {
+public:
+    QLabel* LabelFiles;
+    QListWidget* ListBoxFileList;
+    QPushButton* ButtonOk;
+    QPushButton* ButtonCancel;
+    QPushButton* ButtonHelp;
+    QPushButton* ButtonAdvanced;
+    QLabel* LabelLog;
+    QPlainTextEdit* MemoLog;
+
+protected:
+    // Looks the bound project and its children up and reads the settings; raises EVssError when
+    // the project cannot be read.
+    TFormFileList(VssDatabase database, std::string projectBinding);
+
+    // List filters: every child, or only children in one check-out state.
+    static constexpr std::optional<std::int32_t> AllChildren = std::nullopt;
+    // Lists the children of ProjectItems by index, 1 to get_Count, then pre-selects the entry
+    // named like the file-name part of fileName.
+    void FillFileList(std::optional<std::int32_t> checkOutState, const std::string& fileName);
+    void BindDoubleClickToRun();
+    void SetFilesCaption(const char* caption);
+
+    // The run: the handler of ButtonOk and, where bound, of a double-click in the list.
+    void ButtonOkClick();
+    void SwitchToClose();
+
+    virtual TFileOperation Operation() const = 0;
+    virtual std::int32_t OperationFlags() const = 0;
+    // The SourceSafe call for FileItem.
+    virtual void OperateOnFile(const std::string& localPath, std::int32_t flags) = 0;
+
+    // FormShow, ListBoxFileListClick and ListBoxFileListKeyPress: OK follows the selection.
+    void formShow() override;
+    void ListBoxFileListClick();
+    void UpdateOkButton();
+    void AppendLog(const std::string& line);
+
+    TVSSProperties Properties;
+    VssItems ProjectItems;
+    VssItem FileItem;
+    VssItem ProjectItem;
+    VssDatabase Database;
+    std::string ProjectBinding;
+
+private:
+    void SelectFile(const std::string& fileName);
+    void ProcessEntry(QListWidgetItem* entry);
+};

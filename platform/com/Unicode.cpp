@@ -1,0 +1,111 @@
+// UTF-8 <-> UTF-16 for the automation boundary. Each ill-formed sequence (a maximal subpart of
+// a UTF-8 sequence, an unpaired surrogate) becomes one U+FFFD.
+#include "Com.h"
+
+namespace com {
+
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+// Decodes one code point at `at`, advancing it; ill-formed input gives kReplacement.
+char32_t decodeUtf8(std::string_view s, std::size_t& at) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned char lead = byte(at++);
+    if (lead < 0x80)
+        return lead;
+    int length = 0;
+    char32_t cp = 0;
+    unsigned char low = 0x80, high = 0xBF; // bounds of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        cp = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        cp = lead & 0x0F;
+        if (lead == 0xE0)
+            low = 0xA0;
+        else if (lead == 0xED)
+            high = 0x9F; // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        cp = lead & 0x07;
+        if (lead == 0xF0)
+            low = 0x90;
+        else if (lead == 0xF4)
+            high = 0x8F;
+    } else {
+        return kReplacement;
+    }
+    for (int i = 1; i < length; ++i) {
+        if (at >= s.size())
+            return kReplacement;
+        const unsigned char b = byte(at);
+        const unsigned char lo = i == 1 ? low : 0x80;
+        const unsigned char hi = i == 1 ? high : 0xBF;
+        if (b < lo || b > hi)
+            return kReplacement; // the offending byte starts the next sequence
+        cp = (cp << 6) | (b & 0x3F);
+        ++at;
+    }
+    return cp;
+}
+
+void appendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+} // namespace
+
+std::u16string widen(std::string_view utf8) {
+    std::u16string out;
+    out.reserve(utf8.size());
+    std::size_t at = 0;
+    while (at < utf8.size()) {
+        const char32_t cp = decodeUtf8(utf8, at);
+        if (cp >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(cp);
+        }
+    }
+    return out;
+}
+
+std::string narrow(std::u16string_view utf16) {
+    std::string out;
+    out.reserve(utf16.size());
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        const char16_t u = utf16[i];
+        char32_t cp = u;
+        if (u >= 0xD800 && u <= 0xDBFF) {
+            if (i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 && utf16[i + 1] <= 0xDFFF) {
+                cp = 0x10000 + ((char32_t(u) - 0xD800) << 10) + (char32_t(utf16[i + 1]) - 0xDC00);
+                ++i;
+            } else {
+                cp = kReplacement;
+            }
+        } else if (u >= 0xDC00 && u <= 0xDFFF) {
+            cp = kReplacement;
+        }
+        appendUtf8(out, cp);
+    }
+    return out;
+}
+
+} // namespace com

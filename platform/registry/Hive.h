@@ -1,0 +1,54 @@
+// The contents of one hive file: a tree of keys with ordered values.
+#pragma once
+
+#include "Registry.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace reg::detail {
+
+// Registry names compare without regard to case (Unicode case folding for non-ASCII names).
+bool sameName(std::string_view a, std::string_view b);
+
+class Hive {
+public:
+    struct Entry {
+        std::string name;
+        Value value;
+    };
+    struct Key {
+        std::string name;
+        std::vector<Entry> values;  // stored order; new values append
+        std::vector<Key> subkeys;   // creation order
+
+        const Entry* findValue(std::string_view valueName) const;
+        // Replaces a value in place (keeping the name's first case) or appends it.
+        void setValue(std::string_view valueName, const Value& value);
+        bool removeValue(std::string_view valueName);
+    };
+
+    explicit Hive(Root root) : root_(root) {}
+
+    // Raises RegistryError naming the file and line when the text does not parse.
+    static Hive parse(Root root, std::string_view text, const std::string& fileName);
+    std::string serialize() const;
+    // A .reg file holding `key` and everything below it, named under `displayName` (the root
+    // and key path as the user gave them).
+    static std::string exportText(const Key& key, const std::string& displayName);
+
+    Root root() const { return root_; }
+    const Key* find(std::string_view keyPath) const;
+    Key& ensure(std::string_view keyPath); // creates missing keys on the way
+    bool remove(std::string_view keyPath); // with its subkeys; the root itself stays
+
+private:
+    static void appendSections(std::string& out, const Key& key, const std::string& fullName,
+                               bool skipWhenEmpty);
+
+    Root root_;
+    Key top_;
+};
+
+} // namespace reg::detail

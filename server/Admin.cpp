@@ -1,0 +1,165 @@
+// The administration API of vss/VssAdmin.h, over the same store classes as the automation
+// calls.
+#include <vss/VssAdmin.h>
+
+#include "Config.h"
+#include "Schema.h"
+#include "Session.h"
+
+#include <algorithm>
+#include <functional>
+
+namespace vss::admin {
+
+namespace fs = std::filesystem;
+using namespace vss::server;
+
+namespace {
+
+template <class F> auto guarded(F&& body) -> decltype(body()) {
+    try {
+        return body();
+    } catch (const AdminError&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw AdminError(e.what());
+    }
+}
+
+void collectCheckouts(Session& s, const ItemRef& project, std::vector<CheckoutInfo>& out) {
+    for (const ItemRef& child : s.items.children(project, false)) {
+        if (child.isProject()) {
+            collectCheckouts(s, child, out);
+        } else if (auto co = s.workspace.checkout(child.id)) {
+            out.push_back({child.spec, co->user, co->localPath, co->version, co->date});
+        }
+    }
+}
+
+} // namespace
+
+void createDatabase(const fs::path& folder, const std::string& adminUser) {
+    guarded([&] {
+        if (adminUser.empty())
+            throw AdminError("The administrator needs a name.");
+        std::error_code ec;
+        fs::create_directories(folder, ec);
+        if (ec)
+            throw AdminError("Cannot create the folder " + quote(folder.string()) + ": " +
+                             ec.message());
+        const fs::path ini = folder / Config::kIniName;
+        const fs::path store = folder / Config::kDefaultStore;
+        if (fs::exists(ini) || fs::exists(store))
+            throw AdminError("The folder " + quote(folder.string()) +
+                             " already holds a SourceSafe database.");
+        fs::create_directories(store.parent_path(), ec);
+        if (ec)
+            throw AdminError("Cannot create the folder " + quote(store.parent_path().string()) +
+                             ": " + ec.message());
+        {
+            Store created(store, true);
+            created.write([&] { Schema::create(created, adminUser); });
+        }
+        // The ini file comes last, so that it never names a store that is not there.
+        Config::writeIni(ini, {{"Name", fs::absolute(folder).lexically_normal().filename().string()},
+                               {"Store", Config::kDefaultStore}});
+    });
+}
+
+fs::path defaultDatabaseFolder() {
+    return guarded([] { return Config::defaultDatabaseFolder(); });
+}
+
+void addUser(const fs::path& folder, const std::string& user, const std::string& password) {
+    guarded([&] { Session::openFolder(folder)->users.add(user, password); });
+}
+
+void setPassword(const fs::path& folder, const std::string& user, const std::string& password) {
+    guarded([&] { Session::openFolder(folder)->users.setPassword(user, password); });
+}
+
+std::vector<std::string> users(const fs::path& folder) {
+    return guarded([&] { return Session::openFolder(folder)->users.names(); });
+}
+
+std::vector<CheckoutInfo> checkouts(const fs::path& folder, const std::string& projectSpec) {
+    return guarded([&] {
+        auto s = Session::openFolder(folder);
+        std::vector<CheckoutInfo> result;
+        s->store.read([&] {
+            result.clear();
+            const ItemRef project = s->items.require(projectSpec, false);
+            if (!project.isProject())
+                throw AdminError(quote(projectSpec) + " is a file, not a project.");
+            collectCheckouts(*s, project, result);
+        });
+        std::sort(result.begin(), result.end(),
+                  [](const CheckoutInfo& a, const CheckoutInfo& b) { return a.spec < b.spec; });
+        return result;
+    });
+}
+
+void writeVersion(const fs::path& folder, const std::string& fileSpec, std::int32_t version,
+                  std::ostream& out) {
+    guarded([&] {
+        auto s = Session::openFolder(folder);
+        const ItemRef file = s->items.require(fileSpec, true);
+        if (file.isProject())
+            throw AdminError(quote(fileSpec) + " is a project; only files have contents.");
+        VersionRow row;
+        if (version == 0) {
+            row = s->items.latestContent(file.id);
+        } else {
+            auto found = s->items.version(file.id, version);
+            if (!found || found->contentId == 0)
+                throw AdminError(quote(fileSpec) + " has no version " + std::to_string(version) +
+                                 ".");
+            row = *found;
+        }
+        s->contents.read(row.contentId, [&](const char* data, std::size_t size) {
+            out.write(data, static_cast<std::streamsize>(size));
+        });
+        if (!out)
+            throw AdminError("Cannot write the content of " + quote(fileSpec) + ".");
+    });
+}
+
+VerifyReport verify(const fs::path& folder) {
+    return guarded([&] {
+        VerifyReport report;
+        const DatabaseLocation location = Config::locateFolder(folder);
+        Session s(location);
+        auto problemsOf = [&](const char* pragma) {
+            try {
+                auto q = s.store.prepare(pragma);
+                while (q.step()) {
+                    const std::string line = q.text(0);
+                    if (line != "ok")
+                        report.problems.push_back(line);
+                }
+            } catch (const VssError& e) {
+                report.problems.push_back(e.what());
+            }
+        };
+        problemsOf("PRAGMA integrity_check");
+        problemsOf("PRAGMA foreign_key_check");
+        if (!report.problems.empty())
+            return report;
+        std::vector<std::int64_t> ids;
+        {
+            auto q = s.store.prepare("SELECT id FROM contents ORDER BY id");
+            while (q.step())
+                ids.push_back(q.integer(0));
+        }
+        for (std::int64_t id : ids) {
+            ++report.contentsChecked;
+            if (!s.contents.verify(id))
+                report.problems.push_back("Content " + std::to_string(id) + " (" +
+                                          ContentStore::hex(s.contents.info(id).hash) +
+                                          ") does not match its hash.");
+        }
+        return report;
+    });
+}
+
+} // namespace vss::admin

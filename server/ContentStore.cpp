@@ -1,0 +1,201 @@
+#include "ContentStore.h"
+
+#include <sodium.h>
+#include <zstd.h>
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace vss::server {
+
+namespace {
+
+constexpr int kCompressionLevel = 3;
+
+class Hasher {
+public:
+    Hasher() { crypto_generichash_init(&state_, nullptr, 0, crypto_generichash_BYTES); }
+    void update(const char* data, std::size_t size) {
+        crypto_generichash_update(&state_, reinterpret_cast<const unsigned char*>(data), size);
+        size_ += static_cast<std::int64_t>(size);
+        if (!binary_ && std::memchr(data, 0, size) != nullptr)
+            binary_ = true;
+    }
+    Fingerprint finish() {
+        unsigned char out[crypto_generichash_BYTES];
+        crypto_generichash_final(&state_, out, sizeof out);
+        return {std::string(reinterpret_cast<char*>(out), sizeof out), size_, binary_};
+    }
+
+private:
+    crypto_generichash_state state_{};
+    std::int64_t size_ = 0;
+    bool binary_ = false;
+};
+
+struct CCtxDeleter {
+    void operator()(ZSTD_CCtx* c) const { ZSTD_freeCCtx(c); }
+};
+struct DCtxDeleter {
+    void operator()(ZSTD_DCtx* d) const { ZSTD_freeDCtx(d); }
+};
+
+VssError corrupt(std::int64_t id, const std::string& why) {
+    return VssError("Stored content " + std::to_string(id) + " is damaged: " + why);
+}
+
+} // namespace
+
+Fingerprint ContentStore::fingerprint(const std::filesystem::path& file) {
+    LocalFile::Reader reader(file);
+    std::vector<char> buffer(kChunkSize);
+    Hasher hasher;
+    while (const std::size_t n = reader.read(buffer.data(), buffer.size()))
+        hasher.update(buffer.data(), n);
+    return hasher.finish();
+}
+
+std::string ContentStore::hex(const std::string& hash) {
+    static const char digits[] = "0123456789abcdef";
+    std::string s;
+    for (unsigned char c : hash) {
+        s += digits[c >> 4];
+        s += digits[c & 15];
+    }
+    return s;
+}
+
+std::optional<ContentInfo> ContentStore::find(const std::string& hash) {
+    auto q = store_.prepare("SELECT id, size, binary FROM contents WHERE hash = ?1");
+    q.bindBlob(1, hash.data(), hash.size());
+    if (!q.step())
+        return std::nullopt;
+    return ContentInfo{q.integer(0), hash, q.integer(1), q.integer(2) != 0};
+}
+
+ContentInfo ContentStore::info(std::int64_t id) {
+    auto q = store_.prepare("SELECT hash, size, binary FROM contents WHERE id = ?1");
+    q.bind(1, id);
+    if (!q.step())
+        throw corrupt(id, "it is missing");
+    return ContentInfo{id, std::string(q.blob(0)), q.integer(1), q.integer(2) != 0};
+}
+
+ContentInfo ContentStore::put(const std::filesystem::path& file) {
+    LocalFile::Reader reader(file);
+    std::vector<char> buffer(kChunkSize);
+    Hasher hasher;
+    while (const std::size_t n = reader.read(buffer.data(), buffer.size()))
+        hasher.update(buffer.data(), n);
+    const Fingerprint first = hasher.finish();
+    if (auto existing = find(first.hash))
+        return *existing;
+
+    store_.prepare("INSERT INTO contents(hash, size, binary) VALUES(?1, ?2, ?3)")
+        .bindBlob(1, first.hash.data(), first.hash.size())
+        .bind(2, first.size)
+        .bind(3, first.binary ? 1 : 0)
+        .run();
+    const std::int64_t id = store_.lastInsertId();
+    reader.rewind();
+    const Fingerprint second = storeChunks(id, reader);
+    if (second.hash != first.hash)
+        throw VssError("The file " + quote(file.string()) +
+                       " changed while it was being stored; try again.");
+    if (!verify(id))
+        throw VssError("The content of " + quote(file.string()) +
+                       " did not read back intact from the store; nothing was changed.");
+    return ContentInfo{id, first.hash, first.size, first.binary};
+}
+
+Fingerprint ContentStore::storeChunks(std::int64_t id, LocalFile::Reader& reader) {
+    std::unique_ptr<ZSTD_CCtx, CCtxDeleter> cctx(ZSTD_createCCtx());
+    if (!cctx)
+        throw std::bad_alloc();
+    std::vector<char> buffer(kChunkSize);
+    std::vector<char> packed(ZSTD_compressBound(kChunkSize));
+    Hasher hasher;
+    auto insert = store_.prepare("INSERT INTO chunks(content_id, seq, size, data) "
+                                 "VALUES(?1, ?2, ?3, ?4)");
+    for (std::int64_t seq = 0;; ++seq) {
+        const std::size_t n = reader.read(buffer.data(), buffer.size());
+        if (n == 0)
+            break;
+        hasher.update(buffer.data(), n);
+        const std::size_t m = ZSTD_compressCCtx(cctx.get(), packed.data(), packed.size(),
+                                                buffer.data(), n, kCompressionLevel);
+        if (ZSTD_isError(m))
+            throw VssError(std::string("Compression failed: ") + ZSTD_getErrorName(m));
+        insert.bind(1, id).bind(2, seq).bind(3, static_cast<std::int64_t>(n));
+        insert.bindBlob(4, packed.data(), m).run();
+        insert.reset();
+    }
+    return hasher.finish();
+}
+
+void ContentStore::read(std::int64_t id, const LocalFile::Sink& sink) {
+    std::unique_ptr<ZSTD_DCtx, DCtxDeleter> dctx(ZSTD_createDCtx());
+    if (!dctx)
+        throw std::bad_alloc();
+    std::vector<char> buffer(kChunkSize);
+    auto q = store_.prepare("SELECT seq, size, data FROM chunks WHERE content_id = ?1 "
+                            "ORDER BY seq");
+    q.bind(1, id);
+    std::int64_t expected = 0;
+    while (q.step()) {
+        if (q.integer(0) != expected++)
+            throw corrupt(id, "a chunk is missing");
+        const auto size = static_cast<std::size_t>(q.integer(1));
+        if (size > buffer.size())
+            throw corrupt(id, "a chunk is too large");
+        const std::string_view data = q.blob(2);
+        const std::size_t n =
+            ZSTD_decompressDCtx(dctx.get(), buffer.data(), size, data.data(), data.size());
+        if (ZSTD_isError(n) || n != size)
+            throw corrupt(id, "a chunk does not decompress");
+        sink(buffer.data(), n);
+    }
+}
+
+std::string ContentStore::readAll(std::int64_t id, std::int64_t limit) {
+    if (info(id).size > limit)
+        throw VssError("The file is too large for a text merge.");
+    std::string all;
+    read(id, [&](const char* data, std::size_t size) { all.append(data, size); });
+    return all;
+}
+
+bool ContentStore::verify(std::int64_t id) {
+    const ContentInfo expected = info(id);
+    Hasher hasher;
+    try {
+        read(id, [&](const char* data, std::size_t size) { hasher.update(data, size); });
+    } catch (const BusyError&) {
+        throw;
+    } catch (const VssError&) {
+        return false;
+    }
+    const Fingerprint actual = hasher.finish();
+    return actual.hash == expected.hash && actual.size == expected.size;
+}
+
+bool ContentStore::equalsFile(std::int64_t id, const std::filesystem::path& file) {
+    if (LocalFile::kind(file) != LocalFile::Kind::Plain)
+        return false;
+    LocalFile::Reader reader(file);
+    if (reader.size() != info(id).size)
+        return false;
+    std::vector<char> local(kChunkSize);
+    bool same = true;
+    read(id, [&](const char* data, std::size_t size) {
+        if (!same)
+            return;
+        const std::size_t n = reader.read(local.data(), size);
+        same = n == size && std::memcmp(local.data(), data, size) == 0;
+    });
+    char extra;
+    return same && reader.read(&extra, 1) == 0;
+}
+
+} // namespace vss::server

@@ -1,0 +1,62 @@
+// File contents, addressed by their hash (BLAKE2b-256), compressed with zstd in chunks of
+// 1 MiB, deduplicated. Memory stays bounded by the chunk size whatever the file's size.
+#pragma once
+
+#include "LocalFile.h"
+#include "Store.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace vss::server {
+
+struct ContentInfo {
+    std::int64_t id = 0;
+    std::string hash; // raw digest bytes
+    std::int64_t size = 0;
+    bool binary = false; // holds a NUL byte
+};
+
+// The digest, size and binary state of a byte stream.
+struct Fingerprint {
+    std::string hash;
+    std::int64_t size = 0;
+    bool binary = false;
+};
+
+class ContentStore {
+public:
+    static constexpr std::size_t kChunkSize = 1 << 20;
+
+    explicit ContentStore(Store& store) : store_(store) {}
+
+    // Reads a local file once and returns its fingerprint.
+    static Fingerprint fingerprint(const std::filesystem::path& file);
+    static std::string hex(const std::string& hash);
+
+    // Stores a local file's content (inside the caller's write transaction) unless the same
+    // content is stored already. New content is read back and re-hashed before returning, so
+    // a transaction never commits content that does not match its hash.
+    ContentInfo put(const std::filesystem::path& file);
+
+    std::optional<ContentInfo> find(const std::string& hash);
+    ContentInfo info(std::int64_t id);
+
+    // Streams the content to sink, chunk by chunk.
+    void read(std::int64_t id, const LocalFile::Sink& sink);
+    // Whole content in memory, for the text merge only.
+    std::string readAll(std::int64_t id, std::int64_t limit);
+    // Re-hashes the stored content; false when it does not match its recorded hash.
+    bool verify(std::int64_t id);
+    // Byte-for-byte comparison of the stored content with a local file.
+    bool equalsFile(std::int64_t id, const std::filesystem::path& file);
+
+private:
+    Fingerprint storeChunks(std::int64_t id, LocalFile::Reader& reader);
+
+    Store& store_;
+};
+
+} // namespace vss::server

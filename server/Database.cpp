@@ -1,0 +1,59 @@
+#include "Database.h"
+
+#include "Item.h"
+
+namespace vss::server {
+
+namespace {
+template <class T> void requireOut(T* out) {
+    if (out == nullptr)
+        throw VssError("A result pointer is missing.", com::E_POINTER);
+}
+} // namespace
+
+Session& Database::session() {
+    if (!session_)
+        throw VssError("The SourceSafe database is not open.", com::E_UNEXPECTED);
+    return *session_;
+}
+
+HRESULT Database::Open(const std::u16string& iniPath, const std::u16string& user,
+                       const std::u16string& password) {
+    return guardCall([&] {
+        session_ = Session::open(com::narrow(iniPath), com::narrow(user), com::narrow(password));
+    });
+}
+
+HRESULT Database::get_VSSItem(const std::u16string& spec, VARIANT_BOOL includeDeleted,
+                              IVSSItem** item) {
+    return guardCall([&] {
+        requireOut(item);
+        *item = nullptr;
+        Session& s = session();
+        const ItemRef ref = s.items.require(com::narrow(spec), includeDeleted != 0);
+        *item = new Item(session_, ref);
+    });
+}
+
+HRESULT Database::get_UserName(std::u16string* name) {
+    return guardCall([&] {
+        requireOut(name);
+        *name = com::widen(session().user().name);
+    });
+}
+
+HRESULT Database::get_SrcSafeIni(std::u16string* path) {
+    return guardCall([&] {
+        requireOut(path);
+        *path = com::widen(session().location().ini.string());
+    });
+}
+
+HRESULT Database::get_DatabaseName(std::u16string* name) {
+    return guardCall([&] {
+        requireOut(name);
+        *name = com::widen(session().location().name);
+    });
+}
+
+} // namespace vss::server

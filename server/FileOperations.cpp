@@ -1,0 +1,311 @@
+#include "FileOperations.h"
+
+#include "Merge3.h"
+
+#include <vss/VssInterfaces.h>
+
+#include <ctime>
+#include <system_error>
+
+namespace vss::server {
+
+namespace {
+
+constexpr std::int64_t kMergeLimit = 64 << 20;
+constexpr std::size_t kMaxComment = 16 << 20;
+
+std::int64_t now() { return static_cast<std::int64_t>(std::time(nullptr)); }
+
+void checkComment(const std::string& comment) {
+    if (comment.size() > kMaxComment)
+        throw invalidArgument("The comment is too long (" + std::to_string(comment.size()) +
+                              " bytes; at most 16 MiB).");
+}
+
+std::string join(const std::string& folder, const std::string& name) {
+    return !folder.empty() && folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+std::string readLocal(const std::string& path) {
+    LocalFile::Reader reader(path);
+    if (reader.size() > kMergeLimit)
+        throw VssError("The file " + quote(path) + " is too large for a text merge.");
+    std::string text(static_cast<std::size_t>(reader.size()), '\0');
+    text.resize(reader.read(text.data(), text.size()));
+    return text;
+}
+
+} // namespace
+
+void FileOperations::requireFile(const char* operation) {
+    if (item_.isProject())
+        throw VssError(quote(item_.spec) + " is a project; only files can be " + operation + ".");
+}
+
+void FileOperations::requireNotDeleted() {
+    if (s_.items.isDeleted(item_))
+        throw VssError(quote(item_.spec) + " is deleted.");
+}
+
+void FileOperations::requireCheckoutByMe(Checkout& out) {
+    auto co = s_.workspace.checkout(item_.id);
+    if (!co)
+        throw VssError(quote(item_.spec) + " is not checked out.");
+    if (co->userId != s_.user().id)
+        throw VssError(quote(item_.spec) + " is checked out by " + co->user + ", not by you.");
+    out = *co;
+}
+
+std::string FileOperations::fileLocalPath(const std::string& given, bool required) {
+    if (!given.empty()) {
+        std::string path = LocalFile::normalize(given).string();
+        if (LocalFile::kind(path) == LocalFile::Kind::Folder)
+            path = join(path, item_.name);
+        return path;
+    }
+    std::string path = s_.localSpec(item_);
+    if (path.empty() && required)
+        throw VssError("No working folder is set for " + quote(item_.spec) +
+                       " or any project above it; set one or give a local path.");
+    return path;
+}
+
+void FileOperations::get(std::string& local, std::int32_t flags) {
+    if (!item_.isProject()) {
+        const std::string path = fileLocalPath(local, true);
+        s_.store.write([&] { getFile(item_, path, flags, false); });
+        local = path;
+        return;
+    }
+    const std::string folder =
+        local.empty() ? s_.projectFolder(item_.id) : LocalFile::normalize(local).string();
+    if (folder.empty())
+        throw VssError("No working folder is set for " + quote(item_.spec) +
+                       " or any project above it; set one or give a local folder.");
+    std::vector<std::string> problems;
+    s_.store.write([&] {
+        problems.clear();
+        getProject(item_, folder, flags, problems);
+    });
+    local = folder;
+    if (!problems.empty()) {
+        std::string message = "Some files of " + quote(item_.spec) + " were not got: ";
+        for (std::size_t i = 0; i < problems.size(); ++i)
+            message += (i ? "; " : "") + problems[i];
+        throw VssError(message);
+    }
+}
+
+void FileOperations::getProject(const ItemRef& project, const std::string& folder,
+                                std::int32_t flags, std::vector<std::string>& problems) {
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (ec) {
+        problems.push_back("cannot create the folder " + quote(folder) + ": " + ec.message());
+        return;
+    }
+    const bool recursive = (flags & kMaskRecursive) == FlagRecursiveYes;
+    for (const ItemRef& child : s_.items.children(project, false)) {
+        const std::string path = join(folder, child.name);
+        if (child.isProject()) {
+            if (recursive)
+                getProject(child, path, flags, problems);
+            continue;
+        }
+        try {
+            getFile(child, path, flags, false);
+        } catch (const BusyError&) {
+            throw;
+        } catch (const VssError& e) {
+            problems.push_back(e.what());
+        }
+    }
+}
+
+FileOperations::Outcome FileOperations::getFile(const ItemRef& file, const std::string& path,
+                                                std::int32_t flags, bool forCheckout) {
+    const VersionRow latest = s_.items.latestContent(file.id);
+    const bool readOnly = !forCheckout && (flags & kMaskReadOnly) != FlagWritable;
+    const LocalFile::Kind kind = LocalFile::kind(path);
+    if (kind == LocalFile::Kind::Plain) {
+        if (matches(file, latest, path, flags)) {
+            if (forCheckout)
+                LocalFile::setReadOnly(path, false);
+            record(file, latest.number, path);
+            return Outcome::Unchanged;
+        }
+        if (LocalFile::isWritable(path)) {
+            switch (flags & kMaskReplace) {
+            case FlagReplace:
+                break;
+            case FlagSkip:
+                return Outcome::Skipped;
+            case FlagMerge:
+                merge(file, latest, path);
+                return Outcome::Merged;
+            default:
+                throw VssError("A writable copy of " + quote(path) +
+                               " differs from the latest version of " + file.spec +
+                               "; it was left alone (choose replace, skip or merge).");
+            }
+        }
+    }
+    writeVersion(file, latest, path, flags, readOnly);
+    return Outcome::Written;
+}
+
+void FileOperations::writeVersion(const ItemRef& file, const VersionRow& version,
+                                  const std::string& path, std::int32_t flags, bool readOnly) {
+    LocalFile::WriteOptions options;
+    options.readOnly = readOnly;
+    switch (flags & kMaskTime) {
+    case FlagTimeModification:
+        if (version.modificationTime > 0)
+            options.modificationTime = version.modificationTime;
+        break;
+    case FlagTimeCheckIn:
+        options.modificationTime = version.date;
+        break;
+    default:
+        break;
+    }
+    LocalFile::writeAtomically(
+        path, [&](const LocalFile::Sink& sink) { s_.contents.read(version.contentId, sink); },
+        options);
+    record(file, version.number, path);
+}
+
+void FileOperations::merge(const ItemRef& file, const VersionRow& latest,
+                           const std::string& path) {
+    if (s_.items.binary(file.id))
+        throw VssError(quote(file.spec) + " is a binary file and cannot be merged; " +
+                       quote(path) + " was left unchanged.");
+    std::int32_t base = 0;
+    if (auto copy = s_.workspace.localCopy(s_.user().id, path); copy && copy->itemId == file.id)
+        base = copy->version;
+    else if (auto co = s_.workspace.checkout(file.id); co && co->userId == s_.user().id)
+        base = co->version;
+    if (base == 0)
+        throw VssError("Cannot merge into " + quote(path) + ": it is not known which version of " +
+                       file.spec + " it came from.");
+    if (base == latest.number)
+        return; // the local copy already builds on the latest version
+    const auto baseRow = s_.items.version(file.id, base);
+    if (!baseRow || baseRow->contentId == 0)
+        throw VssError("Cannot merge into " + quote(path) + ": version " + std::to_string(base) +
+                       " of " + file.spec + " is missing.");
+    const Merge3::Result merged =
+        Merge3::merge(s_.contents.readAll(baseRow->contentId, kMergeLimit), readLocal(path),
+                      s_.contents.readAll(latest.contentId, kMergeLimit));
+    if (merged.conflict)
+        throw VssError("Merging version " + std::to_string(latest.number) + " of " + file.spec +
+                       " into " + quote(path) +
+                       " conflicts with local changes; the local file was left unchanged.");
+    LocalFile::writeAtomically(
+        path,
+        [&](const LocalFile::Sink& sink) { sink(merged.text.data(), merged.text.size()); },
+        {.readOnly = false, .modificationTime = std::nullopt});
+    // The merged file holds local changes: never let a time comparison call it unchanged.
+    s_.workspace.recordLocalCopy(s_.user().id, path, {file.id, latest.number, 0});
+}
+
+bool FileOperations::matches(const ItemRef& file, const VersionRow& version,
+                             const std::string& path, std::int32_t flags) {
+    switch (flags & kMaskCompare) {
+    case FlagCompareContents:
+        return s_.contents.equalsFile(version.contentId, path);
+    case FlagCompareTime:
+        if (auto copy = s_.workspace.localCopy(s_.user().id, path);
+            copy && copy->itemId == file.id) {
+            return copy->version == version.number && copy->modificationTime != 0 &&
+                   copy->modificationTime == LocalFile::modificationTime(path);
+        }
+        break;
+    default:
+        break;
+    }
+    const ContentInfo stored = s_.contents.info(version.contentId);
+    const Fingerprint local = ContentStore::fingerprint(path);
+    return local.size == stored.size && local.hash == stored.hash;
+}
+
+void FileOperations::record(const ItemRef& file, std::int32_t version, const std::string& path) {
+    s_.workspace.recordLocalCopy(s_.user().id, path,
+                                 {file.id, version, LocalFile::modificationTime(path)});
+}
+
+void FileOperations::checkout(const std::string& comment, const std::string& local,
+                              std::int32_t flags) {
+    requireFile("checked out");
+    checkComment(comment);
+    const bool getLocal = (flags & kMaskGetLocal) != FlagDontGetLocal;
+    s_.store.write([&] {
+        requireNotDeleted();
+        if (auto co = s_.workspace.checkout(item_.id)) {
+            if (co->userId == s_.user().id)
+                throw VssError("You already have " + quote(item_.spec) + " checked out" +
+                               (co->localPath.empty() ? "." : " to " + quote(co->localPath) + "."));
+            throw VssError(quote(item_.spec) + " is checked out by " + co->user + ".");
+        }
+        const std::string path = fileLocalPath(local, getLocal);
+        const VersionRow latest = s_.items.latestContent(item_.id);
+        if (getLocal)
+            getFile(item_, path, flags, true);
+        s_.workspace.addCheckout(
+            {item_.id, s_.user().id, s_.user().name, path, now(), latest.number, comment});
+    });
+}
+
+void FileOperations::checkin(const std::string& comment, const std::string& local,
+                             std::int32_t flags) {
+    requireFile("checked in");
+    checkComment(comment);
+    s_.store.write([&] {
+        Checkout co;
+        requireCheckoutByMe(co);
+        const std::string path = !local.empty()           ? fileLocalPath(local, true)
+                                 : !co.localPath.empty() ? co.localPath
+                                                         : fileLocalPath({}, true);
+        { LocalFile::Reader probe(path); }
+        const VersionRow latest = s_.items.latestContent(item_.id);
+        std::int32_t version = latest.number;
+        const bool unchanged = matches(item_, latest, path, flags);
+        if (!unchanged || (flags & kMaskUnchanged) == FlagCheckInUnchanged) {
+            const ContentInfo content = s_.contents.put(path);
+            version = s_.items.addVersion(item_.id, {s_.user().name, "Checked in " + item_.spec,
+                                                     comment, content.id,
+                                                     LocalFile::modificationTime(path)});
+        }
+        s_.workspace.removeCheckout(item_.id);
+        if ((flags & kMaskReadOnly) != FlagWritable)
+            LocalFile::setReadOnly(path, true);
+        record(item_, version, path);
+    });
+}
+
+void FileOperations::undoCheckout(const std::string& local, std::int32_t flags) {
+    requireFile("checked out");
+    s_.store.write([&] {
+        Checkout co;
+        requireCheckoutByMe(co);
+        s_.workspace.removeCheckout(item_.id);
+        if ((flags & kMaskLocalCopy) == FlagLeaveLocal)
+            return;
+        const std::string path = !local.empty()           ? fileLocalPath(local, false)
+                                 : !co.localPath.empty() ? co.localPath
+                                                         : fileLocalPath({}, false);
+        if (path.empty())
+            return;
+        const VersionRow latest = s_.items.latestContent(item_.id);
+        const bool readOnly = (flags & kMaskReadOnly) != FlagWritable;
+        if (LocalFile::kind(path) == LocalFile::Kind::Plain &&
+            matches(item_, latest, path, flags)) {
+            LocalFile::setReadOnly(path, readOnly);
+            record(item_, latest.number, path);
+            return;
+        }
+        writeVersion(item_, latest, path, flags, readOnly);
+    });
+}
+
+} // namespace vss::server

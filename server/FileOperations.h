@@ -1,0 +1,49 @@
+// The file side of the automation calls: Get, Checkout, Checkin and UndoCheckout of one file,
+// and the recursive Get of a project. Each public call is one write transaction.
+#pragma once
+
+#include "Session.h"
+
+#include <string>
+#include <vector>
+
+namespace vss::server {
+
+class FileOperations {
+public:
+    FileOperations(Session& session, const ItemRef& item) : s_(session), item_(item) {}
+
+    // local is in and out: empty means the item's local spec; a folder means the file's name
+    // in it. On return it holds the path that was written (or the project's folder).
+    void get(std::string& local, std::int32_t flags);
+    void checkout(const std::string& comment, const std::string& local, std::int32_t flags);
+    void checkin(const std::string& comment, const std::string& local, std::int32_t flags);
+    void undoCheckout(const std::string& local, std::int32_t flags);
+
+private:
+    enum class Outcome { Written, Unchanged, Skipped, Merged };
+
+    std::string fileLocalPath(const std::string& given, bool required);
+    void requireFile(const char* operation);
+    void requireNotDeleted();
+    void requireCheckoutByMe(Checkout& out);
+
+    // Brings one file's local copy to the latest version under the flags' replace, compare,
+    // time and read-only groups.
+    Outcome getFile(const ItemRef& file, const std::string& path, std::int32_t flags,
+                    bool writable);
+    void getProject(const ItemRef& project, const std::string& folder, std::int32_t flags,
+                    std::vector<std::string>& problems);
+    void writeVersion(const ItemRef& file, const VersionRow& version, const std::string& path,
+                      std::int32_t flags, bool readOnly);
+    void merge(const ItemRef& file, const VersionRow& latest, const std::string& path);
+    // True when the local file holds the version's content, as the compare mode judges.
+    bool matches(const ItemRef& file, const VersionRow& version, const std::string& path,
+                 std::int32_t flags);
+    void record(const ItemRef& file, std::int32_t version, const std::string& path);
+
+    Session& s_;
+    ItemRef item_;
+};
+
+} // namespace vss::server

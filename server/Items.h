@@ -1,0 +1,29 @@
+// A project's children (IVSSItems), taken once: index access is O(1), name access O(log n).
+#pragma once
+
+#include "Session.h"
+
+#include <vss/VssInterfaces.h>
+
+#include <memory>
+#include <vector>
+
+namespace vss::server {
+
+class Items final : public com::Implements<IVSSItems> {
+public:
+    Items(std::shared_ptr<Session> session, std::vector<ItemRef> children);
+
+    HRESULT get_Count(std::int32_t* count) override;
+    HRESULT get_Item(const com::Variant& index, IVSSItem** item) override;
+
+private:
+    ~Items() override = default;
+    const ItemRef& find(const com::Variant& index) const;
+
+    std::shared_ptr<Session> session_;
+    std::vector<ItemRef> children_;
+    std::vector<std::pair<std::string, std::size_t>> byName_; // folded name -> index, sorted
+};
+
+} // namespace vss::server

@@ -1,0 +1,84 @@
+#include "Names.h"
+
+#include "Errors.h"
+
+namespace vss::server {
+
+namespace {
+
+std::size_t codePoints(const std::string& s) {
+    std::size_t n = 0;
+    for (unsigned char c : s)
+        if ((c & 0xC0) != 0x80)
+            ++n;
+    return n;
+}
+
+} // namespace
+
+std::string Names::problem(const std::string& name) {
+    if (name.empty())
+        return "a name cannot be empty";
+    if (name == "." || name == "..")
+        return "\".\" and \"..\" are not names";
+    if (codePoints(name) > kMaxNameLength)
+        return "a name has at most " + std::to_string(kMaxNameLength) + " characters";
+    if (name.front() == '$')
+        return "a name cannot start with \"$\"";
+    if (name.front() == ' ' || name.back() == ' ')
+        return "a name cannot start or end with a blank";
+    for (unsigned char c : name) {
+        if (c < 0x20 || c == 0x7f)
+            return "a name cannot hold control characters";
+        if (std::string_view("/\\:*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos)
+            return std::string("a name cannot hold \"") + static_cast<char>(c) + "\"";
+    }
+    return {};
+}
+
+void Names::validate(const std::string& name) {
+    const std::string why = problem(name);
+    if (!why.empty())
+        throw invalidArgument("Invalid name " + quote(name) + ": " + why + ".");
+}
+
+std::vector<std::string> Names::parseSpec(const std::string& spec) {
+    if (spec == "$" || spec == "$/")
+        return {};
+    if (spec.size() < 3 || spec.compare(0, 2, "$/") != 0)
+        throw invalidArgument("Invalid SourceSafe path " + quote(spec) +
+                              ": a path starts with \"$/\".");
+    std::string rest = spec.substr(2);
+    if (rest.back() == '/')
+        rest.pop_back();
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t slash = rest.find('/', start);
+        std::string part = rest.substr(start, slash == std::string::npos ? slash : slash - start);
+        const std::string why = problem(part);
+        if (!why.empty())
+            throw invalidArgument("Invalid SourceSafe path " + quote(spec) + ": " + why + ".");
+        parts.push_back(std::move(part));
+        if (slash == std::string::npos)
+            break;
+        start = slash + 1;
+    }
+    return parts;
+}
+
+std::string Names::childSpec(const std::string& parentSpec, const std::string& name) {
+    return parentSpec == "$/" ? "$/" + name : parentSpec + "/" + name;
+}
+
+std::string Names::fold(std::string_view name) {
+    std::string s(name);
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+bool Names::equal(std::string_view a, std::string_view b) { return fold(a) == fold(b); }
+
+} // namespace vss::server

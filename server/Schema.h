@@ -1,0 +1,21 @@
+// The store's tables. All of them are permanent: contents and chunks, items and their links
+// into projects, versions, users, check-outs, working folders and each user's record of the
+// local copies it wrote. Nothing derived is stored; spec lookups walk the indexed links.
+#pragma once
+
+#include "Store.h"
+
+namespace vss::server {
+
+class Schema {
+public:
+    static constexpr int kVersion = 1;
+    static constexpr std::int64_t kRootId = 1;
+
+    // Creates every table and index and the root project "$/", in the caller's transaction.
+    static void create(Store& store, const std::string& adminUser);
+    // Raises unless the store holds a schema this library understands.
+    static void check(Store& store);
+};
+
+} // namespace vss::server

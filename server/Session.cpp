@@ -1,0 +1,93 @@
+#include "Session.h"
+
+#include "Schema.h"
+
+#include <system/System.h>
+
+#include <cstdlib>
+
+namespace vss::server {
+
+namespace {
+
+const std::filesystem::path& requireStoreFile(const DatabaseLocation& location) {
+    if (LocalFile::kind(location.store) != LocalFile::Kind::Plain)
+        throw VssError("The database " + quote(location.ini.string()) + " has no store: " +
+                       quote(location.store.string()) + " is missing.");
+    return location.store;
+}
+
+std::string join(const std::string& folder, const std::string& name) {
+    return !folder.empty() && folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+std::string defaultUser() {
+    if (const char* user = std::getenv("SSUSER"); user && *user)
+        return user;
+    try {
+        return sys::logonName();
+    } catch (const std::exception& e) {
+        throw VssError(std::string("No user name given and the logon name is unknown: ") +
+                       e.what());
+    }
+}
+
+} // namespace
+
+Session::Session(const DatabaseLocation& location)
+    : store(requireStoreFile(location), false), contents(store), items(store), users(store),
+      workspace(store), location_(location) {}
+
+std::shared_ptr<Session> Session::open(const std::string& iniPath, const std::string& user,
+                                       const std::string& password) {
+    const DatabaseLocation location = Config::locate(iniPath);
+    auto session = std::make_shared<Session>(location);
+    session->checkIntegrity();
+    session->user_ = session->users.authenticate(user.empty() ? defaultUser() : user, password);
+    return session;
+}
+
+std::shared_ptr<Session> Session::openFolder(const std::filesystem::path& folder) {
+    auto session = std::make_shared<Session>(Config::locateFolder(folder));
+    Schema::check(session->store);
+    return session;
+}
+
+void Session::checkIntegrity() {
+    std::string problem;
+    try {
+        auto q = store.prepare("PRAGMA quick_check");
+        while (q.step()) {
+            const std::string line = q.text(0);
+            if (line != "ok" && problem.empty())
+                problem = line;
+        }
+    } catch (const BusyError&) {
+        throw;
+    } catch (const VssError& e) {
+        problem = e.what();
+    }
+    if (!problem.empty())
+        throw VssError("The database store " + quote(location_.store.string()) +
+                       " failed its integrity check: " + problem);
+    Schema::check(store);
+}
+
+std::string Session::projectFolder(std::int64_t projectId) {
+    if (auto folder = workspace.workingFolder(user_.id, projectId))
+        return *folder;
+    const auto link = items.projectLink(projectId);
+    if (!link)
+        return {};
+    const std::string parent = projectFolder(link->first);
+    return parent.empty() ? std::string() : join(parent, link->second);
+}
+
+std::string Session::localSpec(const ItemRef& item) {
+    if (item.isProject())
+        return projectFolder(item.id);
+    const std::string folder = projectFolder(item.parentId);
+    return folder.empty() ? std::string() : join(folder, item.name);
+}
+
+} // namespace vss::server

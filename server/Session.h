@@ -1,0 +1,54 @@
+// An open database: its location, the store connection with the tables over it, and the user
+// who opened it. Shared by the database object and every item object it hands out, so items
+// stay usable while any of them lives.
+#pragma once
+
+#include "Config.h"
+#include "ContentStore.h"
+#include "ItemTable.h"
+#include "Store.h"
+#include "UserTable.h"
+#include "WorkspaceTable.h"
+
+#include <memory>
+#include <string>
+
+namespace vss::server {
+
+class Session {
+public:
+    // Opens the database for a user, checking the password. Each failure has its own
+    // description: no ini file, a store that fails its integrity check, unknown user, wrong
+    // password.
+    static std::shared_ptr<Session> open(const std::string& iniPath, const std::string& user,
+                                         const std::string& password);
+    // Opens the database of a folder for administration, without a user.
+    static std::shared_ptr<Session> openFolder(const std::filesystem::path& folder);
+
+    explicit Session(const DatabaseLocation& location);
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    const DatabaseLocation& location() const { return location_; }
+    const User& user() const { return user_; }
+
+    // The working folder of a project for this user: its own, else the parent's + "/" + its
+    // name; empty when none is set anywhere above.
+    std::string projectFolder(std::int64_t projectId);
+    // A file's local path: its project's folder + "/" + its name; empty without a folder.
+    std::string localSpec(const ItemRef& item);
+
+    Store store;
+    ContentStore contents;
+    ItemTable items;
+    UserTable users;
+    WorkspaceTable workspace;
+
+private:
+    void checkIntegrity();
+
+    DatabaseLocation location_;
+    User user_;
+};
+
+} // namespace vss::server

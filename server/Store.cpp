@@ -1,0 +1,216 @@
+#include "Store.h"
+
+#include <sqlite3.h>
+
+#include <chrono>
+#include <random>
+#include <thread>
+
+namespace vss::server {
+
+namespace {
+constexpr int kBusyTimeoutMs = 30000;
+constexpr int kAttempts = 50;
+
+bool isBusy(int rc) {
+    const int primary = rc & 0xff;
+    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+}
+} // namespace
+
+Statement::Statement(sqlite3* db, sqlite3_stmt* stmt, bool* inUse)
+    : db_(db), stmt_(stmt), inUse_(inUse) {}
+
+Statement::Statement(Statement&& other) noexcept
+    : db_(other.db_), stmt_(std::exchange(other.stmt_, nullptr)),
+      inUse_(std::exchange(other.inUse_, nullptr)) {}
+
+Statement::~Statement() {
+    if (!stmt_)
+        return;
+    if (inUse_) {
+        sqlite3_reset(stmt_);
+        sqlite3_clear_bindings(stmt_);
+        *inUse_ = false;
+    } else {
+        sqlite3_finalize(stmt_);
+    }
+}
+
+static void checkBind(sqlite3* db, int rc) {
+    if (rc != SQLITE_OK)
+        throw VssError(std::string("The store refused a value: ") + sqlite3_errmsg(db));
+}
+
+Statement& Statement::bind(int index, std::int64_t value) {
+    checkBind(db_, sqlite3_bind_int64(stmt_, index, value));
+    return *this;
+}
+
+Statement& Statement::bind(int index, std::string_view text) {
+    checkBind(db_, sqlite3_bind_text64(stmt_, index, text.data(), text.size(), SQLITE_TRANSIENT,
+                                       SQLITE_UTF8));
+    return *this;
+}
+
+Statement& Statement::bindNull(int index) {
+    checkBind(db_, sqlite3_bind_null(stmt_, index));
+    return *this;
+}
+
+Statement& Statement::bindBlob(int index, const void* data, std::size_t size) {
+    checkBind(db_, sqlite3_bind_blob64(stmt_, index, size ? data : "", size, SQLITE_TRANSIENT));
+    return *this;
+}
+
+bool Statement::step() {
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    std::string message = std::string("Database store error: ") + sqlite3_errmsg(db_);
+    if (isBusy(rc))
+        throw BusyError("The database is busy (locked by another user); try again.");
+    if ((rc & 0xff) == SQLITE_CONSTRAINT)
+        throw VssError("Database store constraint failed: " + std::string(sqlite3_errmsg(db_)));
+    throw VssError(message);
+}
+
+void Statement::run() {
+    while (step()) {
+    }
+}
+
+void Statement::reset() {
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+}
+
+std::int64_t Statement::integer(int column) const { return sqlite3_column_int64(stmt_, column); }
+
+std::string Statement::text(int column) const {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)))
+             : std::string();
+}
+
+bool Statement::isNull(int column) const {
+    return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
+}
+
+std::string_view Statement::blob(int column) const {
+    const void* p = sqlite3_column_blob(stmt_, column);
+    const int n = sqlite3_column_bytes(stmt_, column);
+    return p ? std::string_view(static_cast<const char*>(p), static_cast<std::size_t>(n))
+             : std::string_view();
+}
+
+Store::Store(const std::filesystem::path& file, bool create) : file_(file) {
+    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) |
+                      SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE;
+    const int rc = sqlite3_open_v2(file.c_str(), &db_, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+        throw VssError("Cannot open the database store " + quote(file.string()) + ": " + message);
+    }
+    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    try {
+        exec("PRAGMA foreign_keys = ON");
+        exec("PRAGMA synchronous = FULL");
+        if (create)
+            exec("PRAGMA journal_mode = WAL");
+    } catch (...) {
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+        throw;
+    }
+}
+
+Store::~Store() {
+    for (auto& [sql, cached] : cache_)
+        sqlite3_finalize(cached->stmt);
+    sqlite3_close_v2(db_);
+}
+
+void Store::check(int rc, std::string_view what) const {
+    if (rc == SQLITE_OK || rc == SQLITE_DONE || rc == SQLITE_ROW)
+        return;
+    if (isBusy(rc))
+        throw BusyError("The database is busy (locked by another user); try again.");
+    throw VssError("Database store error (" + std::string(what) + "): " + sqlite3_errmsg(db_));
+}
+
+Statement Store::prepare(const std::string& sql) {
+    auto& slot = cache_[sql];
+    if (!slot)
+        slot = std::make_unique<Cached>();
+    if (slot->stmt && !slot->inUse) {
+        slot->inUse = true;
+        return Statement(db_, slot->stmt, &slot->inUse);
+    }
+    sqlite3_stmt* stmt = nullptr;
+    check(sqlite3_prepare_v3(db_, sql.c_str(), static_cast<int>(sql.size()),
+                             SQLITE_PREPARE_PERSISTENT, &stmt, nullptr),
+          "prepare");
+    if (!slot->stmt) {
+        slot->stmt = stmt;
+        slot->inUse = true;
+        return Statement(db_, stmt, &slot->inUse);
+    }
+    return Statement(db_, stmt, nullptr);
+}
+
+void Store::exec(const std::string& sql) {
+    char* error = nullptr;
+    const int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error);
+    if (rc != SQLITE_OK) {
+        std::string message = error ? error : sqlite3_errstr(rc);
+        sqlite3_free(error);
+        if (isBusy(rc))
+            throw BusyError("The database is busy (locked by another user); try again.");
+        throw VssError("Database store error: " + message);
+    }
+}
+
+void Store::write(const std::function<void()>& body) { transaction("BEGIN IMMEDIATE", body); }
+
+void Store::read(const std::function<void()>& body) { transaction("BEGIN", body); }
+
+void Store::transaction(const char* begin, const std::function<void()>& body) {
+    if (depth_ > 0) {
+        body();
+        return;
+    }
+    std::minstd_rand random(std::random_device{}());
+    for (int attempt = 1;; ++attempt) {
+        try {
+            exec(begin);
+            depth_ = 1;
+            body();
+            exec("COMMIT");
+            depth_ = 0;
+            return;
+        } catch (const BusyError&) {
+            depth_ = 0;
+            if (!sqlite3_get_autocommit(db_))
+                sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+            if (attempt >= kAttempts)
+                throw;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5 + random() % 50));
+        } catch (...) {
+            depth_ = 0;
+            if (!sqlite3_get_autocommit(db_))
+                sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+            throw;
+        }
+    }
+}
+
+std::int64_t Store::lastInsertId() const { return sqlite3_last_insert_rowid(db_); }
+
+int Store::changes() const { return sqlite3_changes(db_); }
+
+} // namespace vss::server

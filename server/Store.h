@@ -1,0 +1,102 @@
+// One SQLite connection to a database's store, with its statement cache and the transaction
+// discipline every call follows: one write transaction per call, taken with BEGIN IMMEDIATE and
+// retried whole when another process holds the lock.
+#pragma once
+
+#include "Errors.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace vss::server {
+
+// SQLITE_BUSY or SQLITE_LOCKED: another connection holds a lock; the transaction is retried.
+class BusyError : public VssError {
+public:
+    using VssError::VssError;
+};
+
+// A prepared statement taken from the cache; reset and handed back when it goes out of scope.
+class Statement {
+public:
+    Statement(sqlite3* db, sqlite3_stmt* stmt, bool* inUse);
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    Statement(Statement&& other) noexcept;
+    Statement& operator=(Statement&&) = delete;
+
+    Statement& bind(int index, std::int64_t value);
+    Statement& bind(int index, std::string_view text);
+    Statement& bindNull(int index);
+    Statement& bindBlob(int index, const void* data, std::size_t size);
+
+    // Steps once; true while a row is available.
+    bool step();
+    // Steps to the end, for statements without rows.
+    void run();
+    // Makes the statement ready to run again with new values.
+    void reset();
+
+    std::int64_t integer(int column) const;
+    std::string text(int column) const;
+    bool isNull(int column) const;
+    std::string_view blob(int column) const;
+
+private:
+    sqlite3* db_;
+    sqlite3_stmt* stmt_;
+    bool* inUse_; // null for a statement owned by this object (cache slot busy)
+};
+
+class Store {
+public:
+    // Opens an existing store, or creates the file when create is true.
+    Store(const std::filesystem::path& file, bool create);
+    ~Store();
+    Store(const Store&) = delete;
+    Store& operator=(const Store&) = delete;
+
+    const std::filesystem::path& file() const { return file_; }
+
+    // A cached statement; when the cached one is in use (nested iteration) a fresh one.
+    Statement prepare(const std::string& sql);
+    void exec(const std::string& sql);
+
+    // Runs body in one write transaction (BEGIN IMMEDIATE ... COMMIT), retried whole on busy,
+    // rolled back on any failure. A nested call joins the outer transaction.
+    void write(const std::function<void()>& body);
+    // Runs body in one read transaction, for a consistent view across several statements.
+    void read(const std::function<void()>& body);
+    bool inTransaction() const { return depth_ > 0; }
+
+    std::int64_t lastInsertId() const;
+    int changes() const;
+
+    // Raises for a failing result code, with the connection's message.
+    void check(int rc, std::string_view what) const;
+
+private:
+    void transaction(const char* begin, const std::function<void()>& body);
+
+    struct Cached {
+        sqlite3_stmt* stmt = nullptr;
+        bool inUse = false;
+    };
+
+    std::filesystem::path file_;
+    sqlite3* db_ = nullptr;
+    std::unordered_map<std::string, std::unique_ptr<Cached>> cache_;
+    int depth_ = 0;
+};
+
+} // namespace vss::server

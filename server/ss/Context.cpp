@@ -1,0 +1,40 @@
+#include "Context.h"
+
+#include "Errors.h"
+
+#include <vss/VssAdmin.h>
+
+#include <cstdlib>
+#include <iostream>
+
+namespace ss {
+
+std::filesystem::path Context::databaseFolder() const {
+    if (databaseOption)
+        return *databaseOption;
+    if (const char* folder = std::getenv("SSDIR"); folder != nullptr && *folder != '\0')
+        return folder;
+    try {
+        return vss::admin::defaultDatabaseFolder();
+    } catch (const vss::admin::AdminError&) {
+        throw UsageError("no database given: use --db DIR or set SSDIR");
+    }
+}
+
+std::string Context::loginPassword() {
+    return passwordFromStdin ? readStdinLine("the password") : std::string();
+}
+
+std::string Context::readStdinLine(std::string_view what) {
+    if (stdinTaken_)
+        throw UsageError("standard input holds only one line, but two were asked for");
+    stdinTaken_ = true;
+    std::string line;
+    if (!std::getline(std::cin, line))
+        throw UsageError("expected " + std::string(what) + " on the first line of standard input");
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return line;
+}
+
+} // namespace ss

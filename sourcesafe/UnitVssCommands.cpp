@@ -1,0 +1,44 @@
+// The verb commands of the file dialogs and the SourceSafe explorer. Each dialog command creates
+// its dialog, shows it modally and frees it; nothing is caught, so an error raised while the
+// dialog is built leaves the command.
+#include "UnitVssInterface.h"
+
+#include "UnitCheckIn.h"
+#include "UnitCheckOut.h"
+#include "UnitGetLatest.h"
+#include "UnitRemoveFromControl.h"
+#include "UnitUndoCheckOut.h"
+
+#include <system/Paths.h>
+#include <system/System.h>
+
+void TVssInterface::ShowGetLatest(const std::string& fileName) {
+    TFormGetLatest(Database, ProjectBinding, fileName).showModal();
+}
+
+void TVssInterface::ShowCheckOut(const std::string& fileName) {
+    TFormCheckOut(Database, ProjectBinding, fileName).showModal();
+}
+
+void TVssInterface::ShowCheckIn(const std::string& fileName) {
+    TFormCheckIn(Database, ProjectBinding, fileName).showModal();
+}
+
+void TVssInterface::ShowUndoCheckOut(const std::string& fileName) {
+    TFormUndoCheckOut(Database, ProjectBinding, fileName).showModal();
+}
+
+void TVssInterface::ShowRemoveFromControl(const std::string& fileName) {
+    TFormRemoveFromControl(Database, ProjectBinding, fileName).showModal();
+}
+
+// Starts the explorer from the folder of the source-code-control server, with no arguments and
+// without waiting. Not finding or not starting it is no error worth a message.
+void TVssInterface::RunExplorer() {
+    const std::string serverPath = TVssRegistry().ReadSccServerPath();
+    const std::string program = sys::joinPath(sys::extractFileDir(serverPath), "ssexp.exe");
+    try {
+        sys::startProcess({program});
+    } catch (const sys::SystemError&) {
+    }
+}

@@ -1,0 +1,227 @@
+#include "TVcs.h"
+
+#include "UnitVssInterface.h"
+
+#include "FakeHost.h"
+#include "FakeVss.h"
+#include "TestEnvironment.h"
+
+#include <registry/Registry.h>
+#include <ui/Form.h>
+#include <ui/ScriptedDriver.h>
+
+#include <QTest>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include <set>
+#include <stdexcept>
+
+namespace {
+
+using reg::Root;
+using reg::Value;
+
+// Releases the client at the end of a test unless the test did.
+struct ClientRef {
+    TVcsManager* client = nullptr;
+    ~ClientRef() { ReleaseInterface(client); }
+    TVcsManager* operator->() const { return client; }
+};
+
+class VcsManagerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        mainWindow.show();
+        ui::Application::instance().adoptMainWindow(mainWindow.winId());
+    }
+    void TearDown() override {
+        ui::Application::instance().adoptMainWindow(0);
+        EXPECT_TRUE(driver.problems().empty()) << driver.problems().front();
+        EXPECT_TRUE(driver.idle());
+    }
+
+    static void setServerPath() {
+        reg::writeValue(Root::LocalMachine, kSourceSafeKey, "SCCServerPath",
+                        Value::fromString("/opt/vss/libsourcesafe.so"));
+    }
+    void refuseDefaultOpenAndCancelLogin() {
+        server->openPolicy = [](const testenv::FakeVssState::OpenCall&) {
+            return std::string("No database");
+        };
+        driver.answer(ui::IDOK);
+        driver.drive([](ui::Form& form) { QTest::keyClick(&form, Qt::Key_Escape); });
+    }
+    // The verbs that report enabled.
+    std::set<int> enabledVerbs() {
+        std::set<int> enabled;
+        for (int verb = 0; verb < 15; ++verb) {
+            const std::uint16_t state = client->GetVerbState(verb);
+            EXPECT_TRUE(state == 0 || state == 1) << verb << ": " << state;
+            if (state != 0)
+                enabled.insert(verb);
+        }
+        return enabled;
+    }
+    void bindTo(const std::string& binding) { client.client->vssInterface().ChangeProject(binding); }
+
+    testenv::TestEnvironment env;
+    testenv::FakeVssServer server;
+    ui::ScriptedDriver driver;
+    testenv::FakeHost host;
+    QWidget mainWindow;
+    ClientRef client;
+};
+
+TEST_F(VcsManagerTest, AnswersTheHostsQuestionsAboutItself) {
+    client.client = new TVcsManager(&host);
+
+    EXPECT_EQ(client->GetIDString(), "Talvorenix.VCS");
+    EXPECT_EQ(client->GetMenuName(), "S&ource Safe");
+    EXPECT_EQ(client->GetVerbCount(), 15);
+    EXPECT_EQ(client->GetVersion(), 3);
+    const std::vector<std::string> texts = {"&Get Latest Version...",
+                                            "Check &Out...",
+                                            "Check &In...",
+                                            "&Undo Check Out...",
+                                            "",
+                                            "&Add to Source Control...",
+                                            "Re&move from Source Control...",
+                                            "",
+                                            "Show &Hisotry...",
+                                            "Show &Differences...",
+                                            "Shar&e from SourceSafe...",
+                                            "",
+                                            "SourceSafe",
+                                            "O&ptions...",
+                                            "A&bout..."};
+    for (int verb = 0; verb < 15; ++verb)
+        EXPECT_EQ(client->GetVerb(verb), texts[static_cast<std::size_t>(verb)]) << verb;
+    EXPECT_EQ(client->GetVerb(15), "");
+    EXPECT_EQ(client->GetVerb(-1), "");
+}
+
+// The notifier is registered last and unregistered only after the database is released.
+TEST_F(VcsManagerTest, CreationAndDestructionOrder) {
+    struct OrderHost : testenv::FakeHost {
+        testenv::FakeVssServer* server = nullptr;
+        int liveAtAdd = -1;
+        int liveAtRemove = -1;
+        bool AddNotifier(TIAddInNotifier* notifier) override {
+            liveAtAdd = (*server)->liveObjects;
+            return FakeHost::AddNotifier(notifier);
+        }
+        bool RemoveNotifier(TIAddInNotifier* notifier) override {
+            liveAtRemove = (*server)->liveObjects;
+            return FakeHost::RemoveNotifier(notifier);
+        }
+    } orderHost;
+    orderHost.server = &server;
+
+    auto* created = new TVcsManager(&orderHost);
+    EXPECT_EQ(orderHost.liveAtAdd, 1);
+    EXPECT_EQ(server->opens.size(), 1u);
+    ASSERT_EQ(orderHost.notifiers.size(), 1u);
+    EXPECT_EQ(orderHost.calls, std::vector<std::string>{"AddNotifier"});
+    EXPECT_EQ(created->AddRef(), 2);
+    EXPECT_EQ(created->Release(), 1);
+
+    EXPECT_EQ(created->Release(), 0);
+    EXPECT_EQ(orderHost.liveAtRemove, 0);
+    EXPECT_TRUE(orderHost.notifiers.empty());
+    EXPECT_EQ(orderHost.callCount("RemoveNotifier"), 1);
+    EXPECT_EQ(orderHost.refCount(), 1); // borrowed, never released
+}
+
+TEST_F(VcsManagerTest, ServerThatCannotBeCreatedGivesNoClient) {
+    server->createError = "Class not registered";
+    EXPECT_THROW(new TVcsManager(&host), EVssError);
+    EXPECT_EQ(host.callCount("AddNotifier"), 0);
+}
+
+TEST_F(VcsManagerTest, WithoutADatabaseOnlySeparatorsAndAboutAreEnabled) {
+    setServerPath();
+    refuseDefaultOpenAndCancelLogin();
+    client.client = new TVcsManager(&host);
+
+    EXPECT_EQ(enabledVerbs(), (std::set<int>{4, 7, 11, 14}));
+    EXPECT_EQ(client->GetVerbState(15), 0);
+    EXPECT_EQ(client->GetVerbState(-1), 0);
+}
+
+TEST_F(VcsManagerTest, WithADatabaseButNoBindingOnlyProjectFreeVerbsAreEnabled) {
+    server->addProject("$/Proj");
+    server->addFile("$/Proj/Unit1.pas");
+    host.currentFile = "/home/ann/Proj/Unit1.pas";
+    client.client = new TVcsManager(&host);
+
+    EXPECT_EQ(enabledVerbs(), (std::set<int>{4, 5, 7, 11, 14}));
+    setServerPath();
+    EXPECT_EQ(enabledVerbs(), (std::set<int>{4, 5, 7, 11, 12, 13, 14}));
+    EXPECT_TRUE(server->lookups.empty());
+}
+
+TEST_F(VcsManagerTest, BoundProjectEnablesFileVerbsForAFileUnderControl) {
+    setServerPath();
+    server->addProject("$/Proj");
+    server->addFile("$/Proj/Unit1.pas");
+    client.client = new TVcsManager(&host);
+    bindTo("$/Proj");
+
+    host.currentFile = "/home/ann/Proj/Unit1.pas";
+    std::set<int> all;
+    for (int verb = 0; verb < 15; ++verb)
+        all.insert(verb);
+    EXPECT_EQ(enabledVerbs(), all);
+
+    host.currentFile = "/home/ann/Proj/Unit2.pas";
+    all.erase(8);
+    all.erase(9);
+    EXPECT_EQ(enabledVerbs(), all);
+
+    host.clearCalls();
+    client->GetVerbState(8);
+    EXPECT_EQ(host.calls, std::vector<std::string>{"GetCurrentFile"});
+}
+
+TEST_F(VcsManagerTest, VerbsWithoutACommandOnlyRestoreTheHostWindow) {
+    server->addProject("$/Proj");
+    server->addFile("$/Proj/Unit1.pas");
+    host.currentFile = "/home/ann/Proj/Unit1.pas";
+    client.client = new TVcsManager(&host);
+    bindTo("$/Proj");
+    ASSERT_EQ(client->GetVerbState(9), 1);
+    host.clearCalls();
+
+    int expectedRestores = 0;
+    for (int verb : {4, 7, 9, 11, 15, -1, 1000}) {
+        client->ExecuteVerb(verb);
+        EXPECT_EQ(driver.restoreCount(), ++expectedRestores) << verb;
+    }
+    EXPECT_EQ(driver.lastShowCommand(), ui::SW_RESTORE);
+    EXPECT_TRUE(host.calls.empty());
+    EXPECT_TRUE(driver.messages().empty());
+    EXPECT_TRUE(driver.shownForms().empty());
+}
+
+// An error from the command's preparation or the command itself leaves ExecuteVerb to the host,
+// and the host window is not restored.
+TEST_F(VcsManagerTest, ErrorInAVerbSkipsTheRestore) {
+    struct FailingHost : testenv::FakeHost {
+        std::string GetCurrentFile() override {
+            FakeHost::GetCurrentFile();
+            throw std::runtime_error("editor gone");
+        }
+    } failingHost;
+    client.client = new TVcsManager(&failingHost);
+
+    for (int verb : {0, 1, 2, 3, 6}) {
+        EXPECT_THROW(client->ExecuteVerb(verb), std::runtime_error) << verb;
+        EXPECT_EQ(driver.restoreCount(), 0) << verb;
+    }
+    EXPECT_EQ(failingHost.callCount("GetCurrentFile"), 5);
+    client->ExecuteVerb(4);
+    EXPECT_EQ(driver.restoreCount(), 1);
+}
+
+} // namespace

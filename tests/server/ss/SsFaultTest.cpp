@@ -1,0 +1,142 @@
+// Faults across processes: two processes racing for the same check-outs, and a process killed
+// in the middle of a series of check-ins.
+#include "ChildProcess.h"
+#include "Contents.h"
+#include "SsFixture.h"
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <thread>
+
+namespace sstest {
+namespace {
+
+namespace fs = std::filesystem;
+using testenv::TestEnvironment;
+
+// Adds files 0..count-1 with their version-1 contents to a new project, from a folder that is
+// nobody's working folder.
+void addKnownFiles(TestEnvironment& env, const std::string& project, int count,
+                   std::size_t size) {
+    env.ss({"mkproj", project});
+    std::vector<std::string> args{"add", project};
+    for (int i = 0; i < count; ++i)
+        args.push_back(
+            env.write(fs::path("source") / fileName(i), knownContent(i, 1, size)).string());
+    env.ss(args);
+}
+
+TEST_F(SsTest, TwoProcessesCheckingOutTheSameFilesLeaveEachWithOneOwner) {
+    constexpr int kCount = 100;
+    const fs::path db = env.createDatabase("Main");
+    env.ss({"adduser", "alice"});
+    env.ss({"adduser", "bob"});
+    addKnownFiles(env, "$/Race", kCount, 100);
+
+    const std::map<std::string, std::string> other{{"alice", "bob"}, {"bob", "alice"}};
+    std::map<std::string, std::unique_ptr<ChildProcess>> racers;
+    for (const auto& [user, rival] : other) {
+        fs::create_directories(env.root() / user);
+        racers[user] = std::make_unique<ChildProcess>(std::vector<std::string>{
+            SS_TEST_HELPER, "checkout-all", db.string(), user, "$/Race", std::to_string(kCount),
+            (env.root() / user).string()});
+    }
+    for (auto& [user, racer] : racers)
+        ASSERT_EQ(racer->readLine(), "ready") << user;
+    for (auto& [user, racer] : racers)
+        racer->writeLine("go");
+
+    std::map<std::string, std::string> owner; // file name -> user
+    for (auto& [user, racer] : racers) {
+        for (const std::string& line : racer->readAllLines()) {
+            const auto space = line.find(' ');
+            const std::string verdict = line.substr(0, space);
+            const std::string name = line.substr(space + 1, line.find(' ', space + 1) - space - 1);
+            if (verdict == "ok") {
+                EXPECT_FALSE(owner.contains(name)) << name << " checked out twice";
+                owner[name] = user;
+            } else {
+                // The only acceptable failure: the rival has it, and the message says so.
+                EXPECT_EQ(verdict, "refused") << user << ": " << line;
+                EXPECT_NE(line.find(other.at(user)), std::string::npos) << user << ": " << line;
+            }
+        }
+        EXPECT_EQ(racer->wait(), 0) << user;
+    }
+    ASSERT_EQ(owner.size(), static_cast<std::size_t>(kCount));
+
+    const auto status = lines(env.ss({"status", "$/Race"}).out);
+    ASSERT_EQ(status.size(), static_cast<std::size_t>(kCount));
+    for (const std::string& line : status) {
+        const std::string name = line.substr(std::string("$/Race/").size(), 8);
+        const std::string user = line.substr(line.find("  ") + 2, owner[name].size());
+        EXPECT_EQ(user, owner[name]) << line;
+    }
+    // A refused check-out leaves the rival's working folder alone.
+    for (const auto& [name, user] : owner) {
+        EXPECT_TRUE(fs::exists(env.root() / user / name)) << name;
+        EXPECT_FALSE(fs::exists(env.root() / other.at(user) / name)) << name;
+    }
+}
+
+TEST_F(SsTest, AProcessKilledAmidCheckInsLeavesEveryFileWholeAtItsOldOrNewVersion) {
+    constexpr int kCount = 60;
+    constexpr std::size_t kSize = 192 * 1024;
+    const fs::path db = env.createDatabase("Main");
+    addKnownFiles(env, "$/Series", kCount, kSize);
+    fs::create_directories(work());
+    env.ss({"workfold", "$/Series", work().string()});
+
+    ChildProcess series({SS_TEST_HELPER, "checkin-series", db.string(),
+                         TestEnvironment::currentUser(), "$/Series", std::to_string(kCount),
+                         std::to_string(kSize)});
+    int lastDone = -1;
+    while (lastDone < 4) {
+        const auto line = series.readLine();
+        ASSERT_TRUE(line && line->starts_with("done ")) << line.value_or("<no output>");
+        lastDone = std::stoi(line->substr(5));
+    }
+    std::mt19937 rng(std::random_device{}());
+    std::this_thread::sleep_for(std::chrono::milliseconds(100 + rng() % 200));
+    series.kill(SIGKILL);
+    for (auto line = series.readLine(); line; line = series.readLine())
+        if (line->starts_with("done "))
+            lastDone = std::stoi(line->substr(5));
+    ASSERT_EQ(series.wait(), -SIGKILL) << "the series ended before it was killed";
+    ASSERT_LT(lastDone, kCount - 1);
+
+    const auto verified = ssTry({"verify"});
+    EXPECT_EQ(verified.exitCode, 0) << verified.out << verified.err;
+    for (int i = 0; i < kCount; ++i) {
+        const std::string name = fileName(i);
+        const std::string v1 = knownContent(i, 1, kSize);
+        const std::string v2 = knownContent(i, 2, kSize);
+        const std::string stored = env.ss({"cat", "$/Series/" + name}).out;
+        if (i <= lastDone)
+            EXPECT_TRUE(stored == v2) << name << " lost its check-in";
+        else if (i > lastDone + 1)
+            EXPECT_TRUE(stored == v1) << name << " changed without a check-in";
+        else
+            EXPECT_TRUE(stored == v1 || stored == v2) << name << " is torn in the store";
+        const fs::path local = work() / name;
+        if (i <= lastDone) {
+            ASSERT_TRUE(fs::exists(local)) << name;
+        }
+        if (fs::exists(local)) {
+            const std::string text = TestEnvironment::read(local);
+            EXPECT_TRUE(text == v1 || text == v2) << name << " is torn locally";
+        }
+    }
+    // Nothing stays locked: the next user of the database goes on as usual.
+    const std::string last = "$/Series/" + fileName(kCount - 1);
+    env.ss({"checkout", last});
+    env.write(work() / fileName(kCount - 1), "after\n");
+    env.ss({"checkin", last});
+    EXPECT_EQ(env.ss({"cat", last}).out, "after\n");
+}
+
+} // namespace
+} // namespace sstest

@@ -1,0 +1,126 @@
+// Drives the server library directly for the fault tests, where the timing of each call
+// matters more than a process per call allows:
+//   ss_test_helper checkout-all DB USER PROJECT COUNT FOLDER
+//     sets USER's working folder, prints "ready", waits for a line on standard input, then
+//     checks out files 0..COUNT-1 of PROJECT, printing "ok NAME" or "refused NAME MESSAGE".
+//   ss_test_helper checkin-series DB USER PROJECT COUNT SIZE
+//     for each file: check out, replace the local copy by its version-2 content, check in;
+//     prints "done INDEX" after each check-in.
+#include "Contents.h"
+
+#include <com/Com.h>
+#include <vss/VssInterfaces.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <stdexcept>
+#include <string>
+
+extern "C" com::HRESULT ComGetClassObject(const com::CLSID* clsid, const com::IID* iid,
+                                          void** out);
+
+namespace {
+
+using com::ComPtr;
+
+std::string describe(com::HRESULT hr) {
+    const auto info = com::takeErrorInfo();
+    return info ? com::narrow(*info) : "status " + std::to_string(hr);
+}
+
+void check(com::HRESULT hr, const std::string& call) {
+    if (com::failed(hr))
+        throw std::runtime_error(call + ": " + describe(hr));
+}
+
+ComPtr<vss::IVSSDatabase> open(const std::string& folder, const std::string& user) {
+    ComPtr<vss::IVSSDatabase> db;
+    check(ComGetClassObject(&vss::CLSID_VSSDatabase, &vss::IVSSDatabase::kIid, db.putVoid()),
+          "ComGetClassObject");
+    check(db->Open(com::widen(folder + "/srcsafe.ini"), com::widen(user), u""), "Open");
+    return db;
+}
+
+ComPtr<vss::IVSSItem> item(vss::IVSSDatabase& db, const std::string& spec) {
+    ComPtr<vss::IVSSItem> result;
+    check(db.get_VSSItem(com::widen(spec), com::kFalse, result.put()), "get_VSSItem " + spec);
+    return result;
+}
+
+std::string localSpec(vss::IVSSItem& file) {
+    std::u16string local;
+    check(file.get_LocalSpec(&local), "get_LocalSpec");
+    return com::narrow(local);
+}
+
+// The helper's own edit of a working file, atomic like every other write to it.
+void replaceFile(const std::filesystem::path& file, const std::string& content) {
+    const std::filesystem::path temp = file.string() + ".helper-tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        out << content;
+        if (!out.flush())
+            throw std::runtime_error("cannot write " + temp.string());
+    }
+    std::filesystem::rename(temp, file);
+}
+
+int checkoutAll(char** argv) {
+    const std::string project = argv[4];
+    const int count = std::stoi(argv[5]);
+    auto db = open(argv[2], argv[3]);
+    check(item(*db, project)->put_LocalSpec(com::widen(argv[6])), "put_LocalSpec");
+    std::cout << "ready" << std::endl;
+    std::string go;
+    std::getline(std::cin, go);
+    for (int i = 0; i < count; ++i) {
+        const std::string name = sstest::fileName(i);
+        auto file = item(*db, project + "/" + name);
+        const com::HRESULT hr = file->Checkout(u"", com::widen(localSpec(*file)), 0);
+        if (com::succeeded(hr))
+            std::cout << "ok " << name << "\n";
+        else
+            std::cout << "refused " << name << " " << describe(hr) << "\n";
+    }
+    std::cout.flush();
+    return 0;
+}
+
+int checkinSeries(char** argv) {
+    const std::string project = argv[4];
+    const int count = std::stoi(argv[5]);
+    const std::size_t size = std::stoul(argv[6]);
+    auto db = open(argv[2], argv[3]);
+    for (int i = 0; i < count; ++i) {
+        auto file = item(*db, project + "/" + sstest::fileName(i));
+        const std::string local = localSpec(*file);
+        check(file->Checkout(u"", com::widen(local), 0), "Checkout");
+        replaceFile(local, sstest::knownContent(i, 2, size));
+        check(file->Checkin(u"series", com::widen(local), 0), "Checkin");
+        std::cout << "done " << i << std::endl;
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::string command = argc > 1 ? argv[1] : "";
+    com::CoInitialize();
+    int code = 2;
+    try {
+        if (command == "checkout-all" && argc == 7)
+            code = checkoutAll(argv);
+        else if (command == "checkin-series" && argc == 7)
+            code = checkinSeries(argv);
+        else
+            std::cerr << "usage: ss_test_helper checkout-all|checkin-series ...\n";
+    } catch (const std::exception& e) {
+        std::cout << "error " << e.what() << std::endl;
+        code = 1;
+    }
+    com::CoUninitialize();
+    return code;
+}
