@@ -71,6 +71,13 @@ QString className(const QWidget* widget) {
     return QString::fromLatin1(widget->metaObject()->className());
 }
 
+QString windowClass(const QWidget* window) {
+    const QString name = className(window);
+    if ((name == u"QDialog" || name == u"ui::Form") && !window->objectName().isEmpty())
+        return window->objectName();
+    return name;
+}
+
 QModelIndex findItem(const QAbstractItemView* view, const QString& text) {
     const QAbstractItemModel* model = view->model();
     if (model == nullptr)
@@ -229,7 +236,7 @@ QJsonObject describeWindow(const QWidget* window) {
         controls.append(describe(child));
     }
     return {{QStringLiteral("caption"), window->windowTitle()},
-            {QStringLiteral("class"), className(window)},
+            {QStringLiteral("class"), windowClass(window)},
             {QStringLiteral("name"), window->objectName()},
             {QStringLiteral("controls"), controls}};
 }

@@ -16,6 +16,8 @@ namespace inspect {
 // The named control inside the window (the window itself when the name is its own).
 QWidget* findControl(QWidget* window, const QString& name);
 QString className(const QWidget* widget);
+// A window's class; dialogs that Qt knows only as a plain dialog go by their object name.
+QString windowClass(const QWidget* window);
 
 // The item with this text: in a list its text, in a tree a path of texts joined by "/".
 QModelIndex findItem(const QAbstractItemView* view, const QString& text);

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
+#include <QMenu>
 #include <QMessageBox>
 #include <QSaveFile>
 #include <QTimer>
@@ -47,14 +48,6 @@ std::optional<int> answerResult(const QString& which) {
     return std::nullopt;
 }
 
-QString windowClass(const QWidget* window) {
-    const QString name = inspect::className(window);
-    // Forms without a class of their own in Qt's eyes are told apart by their object name.
-    if ((name == u"QDialog" || name == u"ui::Form") && !window->objectName().isEmpty())
-        return window->objectName();
-    return name;
-}
-
 } // namespace
 
 ScriptRunner::ScriptRunner(MainWindow& host, QList<ScriptLine> lines,
@@ -64,7 +57,7 @@ ScriptRunner::ScriptRunner(MainWindow& host, QList<ScriptLine> lines,
     watcher_ = std::make_unique<WindowWatcher>(&host_, [this](QWidget* window) {
         reporter_.report(QStringLiteral("window"),
                          {{QStringLiteral("caption"), window->windowTitle()},
-                          {QStringLiteral("class"), windowClass(window)}});
+                          {QStringLiteral("class"), inspect::windowClass(window)}});
     });
 }
 

@@ -59,6 +59,8 @@ public:
     // Every way of closing (accept, reject, a button) ends here and keeps the modal result:
     // 0 (Qt's "rejected") becomes Cancel.
     void done(int result) override;
+    // The close box routes here: the result becomes Cancel unless one is set.
+    void reject() override;
 
 protected:
     // Called when the form is shown (its FormShow event), through runHandler.
@@ -67,7 +69,6 @@ protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void reject() override; // the close box routes here: result Cancel unless one is set
 
 private:
     void closeIfResultSet();

@@ -53,7 +53,7 @@ int ScriptedDriver::runModal(Form& form) {
         }
         if (form.isVisible()) {
             problems_.push_back("form left open: " + caption);
-            static_cast<QDialog&>(form).reject(); // public in QDialog
+            form.reject();
         }
     });
     timer.start(0);

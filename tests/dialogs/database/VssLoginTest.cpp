@@ -1,5 +1,7 @@
 #include "UnitVssLogin.h"
 
+#include "UnitVssRegistry.h"
+
 #include "FakeVss.h"
 #include "TestEnvironment.h"
 

@@ -10,7 +10,7 @@ namespace {
 
 using ui::Application;
 
-TEST(ScriptedDriver, AnswersMessageBoxesFromItsQueueAndRecordsThem) {
+TEST(UiScriptedDriver, AnswersMessageBoxesFromItsQueueAndRecordsThem) {
     ui::ScriptedDriver driver;
     driver.answer(ui::IDYES);
     driver.answer(ui::IDNO);
@@ -31,7 +31,7 @@ TEST(ScriptedDriver, AnswersMessageBoxesFromItsQueueAndRecordsThem) {
     EXPECT_TRUE(driver.idle());
 }
 
-TEST(ScriptedDriver, UnexpectedRequestsAreProblemsWithCancellingAnswers) {
+TEST(UiScriptedDriver, UnexpectedRequestsAreProblemsWithCancellingAnswers) {
     ui::ScriptedDriver driver;
     auto& app = Application::instance();
     EXPECT_EQ(app.messageBox("Surprise", "Source Safe", ui::MB_OK), ui::IDCANCEL);
@@ -43,7 +43,7 @@ TEST(ScriptedDriver, UnexpectedRequestsAreProblemsWithCancellingAnswers) {
     EXPECT_EQ(driver.messages()[0].answer, ui::IDCANCEL);
 }
 
-TEST(ScriptedDriver, RecordsErrorsAndFileRequests) {
+TEST(UiScriptedDriver, RecordsErrorsAndFileRequests) {
     ui::ScriptedDriver driver;
     driver.chooseFile(std::string("/db/srcsafe.ini"));
     auto& app = Application::instance();
@@ -58,7 +58,7 @@ TEST(ScriptedDriver, RecordsErrorsAndFileRequests) {
     EXPECT_EQ(driver.fileRequests()[0].filter, "SourceSafe|srcsafe.ini");
 }
 
-TEST(ScriptedDriver, InstallsItselfForItsLifetime) {
+TEST(UiScriptedDriver, InstallsItselfForItsLifetime) {
     auto& app = Application::instance();
     ui::Driver* qtDriver = &app.driver();
     {
@@ -68,7 +68,7 @@ TEST(ScriptedDriver, InstallsItselfForItsLifetime) {
     EXPECT_EQ(&app.driver(), qtDriver);
 }
 
-TEST(BusyCursor, NestsAndShowsOnceOverTheOutermostScope) {
+TEST(UiBusyCursor, NestsAndShowsOnceOverTheOutermostScope) {
     ui::ScriptedDriver driver;
     auto& app = Application::instance();
     {
@@ -86,7 +86,7 @@ TEST(BusyCursor, NestsAndShowsOnceOverTheOutermostScope) {
     EXPECT_EQ(app.busyDepth(), 0);
 }
 
-TEST(BusyCursor, IsRestoredWhenAnErrorLeavesTheScope) {
+TEST(UiBusyCursor, IsRestoredWhenAnErrorLeavesTheScope) {
     ui::ScriptedDriver driver;
     try {
         ui::BusyCursor busy;
@@ -97,12 +97,12 @@ TEST(BusyCursor, IsRestoredWhenAnErrorLeavesTheScope) {
     EXPECT_EQ(Application::instance().busyDepth(), 0);
 }
 
-class MainWindowTest : public ::testing::Test {
+class UiMainWindowTest : public ::testing::Test {
 protected:
     void TearDown() override { Application::instance().adoptMainWindow(0); }
 };
 
-TEST_F(MainWindowTest, AdoptsTheWindowByItsHandle) {
+TEST_F(UiMainWindowTest, AdoptsTheWindowByItsHandle) {
     auto& app = Application::instance();
     QWidget window;
     const auto handle = static_cast<ui::WindowHandle>(window.winId());
@@ -114,7 +114,7 @@ TEST_F(MainWindowTest, AdoptsTheWindowByItsHandle) {
     EXPECT_EQ(app.mainWindow(), nullptr);
 }
 
-TEST_F(MainWindowTest, UnknownOrDestroyedWindowIsNoWindow) {
+TEST_F(UiMainWindowTest, UnknownOrDestroyedWindowIsNoWindow) {
     auto& app = Application::instance();
     ui::WindowHandle handle = 0;
     {
@@ -128,7 +128,7 @@ TEST_F(MainWindowTest, UnknownOrDestroyedWindowIsNoWindow) {
     EXPECT_EQ(driver.restoreCount(), 0);
 }
 
-TEST_F(MainWindowTest, RestoreGoesThroughTheDriver) {
+TEST_F(UiMainWindowTest, RestoreGoesThroughTheDriver) {
     ui::ScriptedDriver driver;
     auto& app = Application::instance();
     app.restoreMainWindow();

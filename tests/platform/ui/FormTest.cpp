@@ -47,7 +47,7 @@ public:
     QPushButton* ButtonCancel;
 };
 
-class FormTest : public ::testing::Test {
+class UiFormTest : public ::testing::Test {
 protected:
     void TearDown() override {
         EXPECT_TRUE(driver.problems().empty()) << driver.problems().front();
@@ -57,7 +57,7 @@ protected:
     ui::ScriptedDriver driver;
 };
 
-TEST_F(FormTest, ButtonResultIsSetBeforeTheHandlerAndClosesAfterIt) {
+TEST_F(UiFormTest, ButtonResultIsSetBeforeTheHandlerAndClosesAfterIt) {
     TestForm form;
     Form::setButtonModalResult(form.ButtonOk, ui::mrOk);
     int seen = -1;
@@ -76,7 +76,7 @@ TEST_F(FormTest, ButtonResultIsSetBeforeTheHandlerAndClosesAfterIt) {
     EXPECT_EQ(driver.shownForms(), std::vector<std::string>{"Test Form"});
 }
 
-TEST_F(FormTest, HandlerClearingTheResultKeepsTheFormOpen) {
+TEST_F(UiFormTest, HandlerClearingTheResultKeepsTheFormOpen) {
     TestForm form;
     Form::setButtonModalResult(form.ButtonOk, ui::mrOk);
     int clicks = 0;
@@ -94,7 +94,7 @@ TEST_F(FormTest, HandlerClearingTheResultKeepsTheFormOpen) {
     EXPECT_EQ(clicks, 2);
 }
 
-TEST_F(FormTest, ButtonWithoutResultClearsAResultSetBefore) {
+TEST_F(UiFormTest, ButtonWithoutResultClearsAResultSetBefore) {
     TestForm form;
     form.onClick(form.ButtonOk, [&] { EXPECT_EQ(form.modalResult(), ui::mrNone); });
     form.show();
@@ -103,7 +103,7 @@ TEST_F(FormTest, ButtonWithoutResultClearsAResultSetBefore) {
     EXPECT_TRUE(form.isVisible());
 }
 
-TEST_F(FormTest, EnterPressesTheDefaultButtonOnlyWhileEnabled) {
+TEST_F(UiFormTest, EnterPressesTheDefaultButtonOnlyWhileEnabled) {
     TestForm form;
     int clicks = 0;
     form.onClick(form.ButtonOk, [&] { ++clicks; });
@@ -121,7 +121,7 @@ TEST_F(FormTest, EnterPressesTheDefaultButtonOnlyWhileEnabled) {
     EXPECT_EQ(clicks, 2);
 }
 
-TEST_F(FormTest, EscPressesTheCancelButtonOnlyWhileEnabled) {
+TEST_F(UiFormTest, EscPressesTheCancelButtonOnlyWhileEnabled) {
     TestForm form;
     form.show();
 
@@ -136,7 +136,7 @@ TEST_F(FormTest, EscPressesTheCancelButtonOnlyWhileEnabled) {
     EXPECT_EQ(form.modalResult(), ui::mrCancel);
 }
 
-TEST_F(FormTest, EscWithoutCancelButtonDoesNothing) {
+TEST_F(UiFormTest, EscWithoutCancelButtonDoesNothing) {
     TestForm form;
     form.setCancelButton(nullptr);
     form.show();
@@ -144,7 +144,7 @@ TEST_F(FormTest, EscWithoutCancelButtonDoesNothing) {
     EXPECT_TRUE(form.isVisible());
 }
 
-TEST_F(FormTest, EnterInAMultiLineEditStartsANewLine) {
+TEST_F(UiFormTest, EnterInAMultiLineEditStartsANewLine) {
     TestForm form;
     int clicks = 0;
     form.onClick(form.ButtonOk, [&] { ++clicks; });
@@ -158,7 +158,7 @@ TEST_F(FormTest, EnterInAMultiLineEditStartsANewLine) {
     EXPECT_TRUE(form.isVisible());
 }
 
-TEST_F(FormTest, EnterOnAFocusedButtonClicksThatButton) {
+TEST_F(UiFormTest, EnterOnAFocusedButtonClicksThatButton) {
     TestForm form;
     int okClicks = 0;
     form.onClick(form.ButtonOk, [&] { ++okClicks; });
@@ -170,7 +170,7 @@ TEST_F(FormTest, EnterOnAFocusedButtonClicksThatButton) {
     EXPECT_FALSE(form.isVisible());
 }
 
-TEST_F(FormTest, ErrorFromAHandlerIsShownAndTheLoopGoesOn) {
+TEST_F(UiFormTest, ErrorFromAHandlerIsShownAndTheLoopGoesOn) {
     TestForm form;
     int clicks = 0;
     form.onClick(form.ButtonOk, [&] {
@@ -188,7 +188,7 @@ TEST_F(FormTest, ErrorFromAHandlerIsShownAndTheLoopGoesOn) {
     EXPECT_EQ(clicks, 2);
 }
 
-TEST_F(FormTest, ErrorFromAButtonWithAResultStillCloses) {
+TEST_F(UiFormTest, ErrorFromAButtonWithAResultStillCloses) {
     TestForm form;
     Form::setButtonModalResult(form.ButtonOk, ui::mrOk);
     form.onClick(form.ButtonOk, [] { throw 42; });
@@ -197,14 +197,14 @@ TEST_F(FormTest, ErrorFromAButtonWithAResultStillCloses) {
     EXPECT_EQ(driver.errors(), std::vector<std::string>{"Unknown error"});
 }
 
-TEST_F(FormTest, CloseBoxGivesCancel) {
+TEST_F(UiFormTest, CloseBoxGivesCancel) {
     TestForm form;
     driver.drive([](Form& f) { f.close(); });
     EXPECT_EQ(form.showModal(), ui::mrCancel);
     EXPECT_FALSE(form.isVisible());
 }
 
-TEST_F(FormTest, FormShowRunsAsAHandler) {
+TEST_F(UiFormTest, FormShowRunsAsAHandler) {
     class ShowForm : public TestForm {
     public:
         int shows = 0;
@@ -225,7 +225,7 @@ TEST_F(FormTest, FormShowRunsAsAHandler) {
 }
 
 // Through the Qt driver: a form that closes itself while being shown must not hang its loop.
-TEST(FormShow, ResultSetInFormShowClosesTheModalForm) {
+TEST(UiFormShow, ResultSetInFormShowClosesTheModalForm) {
     class ClosingForm : public TestForm {
     protected:
         void formShow() override { setModalResult(ui::mrOk); }
@@ -235,7 +235,7 @@ TEST(FormShow, ResultSetInFormShowClosesTheModalForm) {
     EXPECT_FALSE(form.isVisible());
 }
 
-class UserSelectTest : public FormTest {
+class UiUserSelectTest : public UiFormTest {
 protected:
     void SetUp() override {
         form.onUserSelect(form.List, [this] {
@@ -252,14 +252,14 @@ protected:
     qsizetype selectedInHandler = -1;
 };
 
-TEST_F(UserSelectTest, ProgrammaticChangesDoNotFire) {
+TEST_F(UiUserSelectTest, ProgrammaticChangesDoNotFire) {
     form.List->item(1)->setSelected(true);
     form.List->setCurrentRow(2);
     form.List->clearSelection();
     EXPECT_EQ(selects, 0);
 }
 
-TEST_F(UserSelectTest, MouseClickFiresAfterTheViewHandledIt) {
+TEST_F(UiUserSelectTest, MouseClickFiresAfterTheViewHandledIt) {
     form.List->item(0)->setSelected(true);
     form.List->item(2)->setSelected(true);
     // A plain click on one of several selected entries narrows the selection on release.
@@ -269,7 +269,7 @@ TEST_F(UserSelectTest, MouseClickFiresAfterTheViewHandledIt) {
     EXPECT_TRUE(form.List->item(2)->isSelected());
 }
 
-TEST_F(UserSelectTest, KeyboardSelectionFires) {
+TEST_F(UiUserSelectTest, KeyboardSelectionFires) {
     form.List->setFocus();
     form.List->setCurrentRow(0);
     QTest::keyClick(form.List, Qt::Key_Down);
@@ -278,7 +278,7 @@ TEST_F(UserSelectTest, KeyboardSelectionFires) {
     EXPECT_TRUE(form.List->item(1)->isSelected());
 }
 
-TEST_F(UserSelectTest, HandlerErrorGoesToTheErrorDisplay) {
+TEST_F(UiUserSelectTest, HandlerErrorGoesToTheErrorDisplay) {
     TestForm other;
     other.onUserSelect(other.List, [] { throw std::runtime_error("lookup failed"); });
     other.show();
@@ -288,7 +288,7 @@ TEST_F(UserSelectTest, HandlerErrorGoesToTheErrorDisplay) {
     EXPECT_TRUE(other.List->item(0)->isSelected());
 }
 
-TEST_F(FormTest, KeyPressSeesCharacterKeysBeforeTheWidget) {
+TEST_F(UiFormTest, KeyPressSeesCharacterKeysBeforeTheWidget) {
     TestForm form;
     QString seenText;
     QString memoWhenSeen = QStringLiteral("unset");
@@ -305,7 +305,7 @@ TEST_F(FormTest, KeyPressSeesCharacterKeysBeforeTheWidget) {
     EXPECT_EQ(form.Memo->toPlainText(), QStringLiteral("ab"));
 }
 
-TEST_F(FormTest, ChoiceAndCheckBoxFireOnlyForTheUser) {
+TEST_F(UiFormTest, ChoiceAndCheckBoxFireOnlyForTheUser) {
     TestForm form;
     auto* combo = new QComboBox(&form);
     combo->addItems({QStringLiteral("Ask"), QStringLiteral("Replace")});
@@ -330,7 +330,7 @@ TEST_F(FormTest, ChoiceAndCheckBoxFireOnlyForTheUser) {
     EXPECT_FALSE(check->isChecked());
 }
 
-TEST_F(FormTest, NestedModalFormsAreDrivenInOrder) {
+TEST_F(UiFormTest, NestedModalFormsAreDrivenInOrder) {
     TestForm outer(QStringLiteral("Outer"));
     Form::setButtonModalResult(outer.ButtonOk, ui::mrOk);
     auto* advanced = new QPushButton(QStringLiteral("&Advanced..."), &outer);
@@ -353,7 +353,28 @@ TEST_F(FormTest, NestedModalFormsAreDrivenInOrder) {
     EXPECT_EQ(driver.shownForms(), (std::vector<std::string>{"Outer", "Inner"}));
 }
 
-TEST_F(FormTest, DoubleClickOnAnEntryFires) {
+TEST(UiScriptedDriverForms, UnexpectedOrUnclosedFormsAreProblemsAndCancelled) {
+    ui::ScriptedDriver driver;
+    TestForm form(QStringLiteral("Check In Files"));
+    EXPECT_EQ(form.showModal(), ui::mrCancel);
+    EXPECT_FALSE(form.isVisible());
+
+    driver.drive([](Form&) {});
+    EXPECT_EQ(form.showModal(), ui::mrCancel);
+    EXPECT_FALSE(form.isVisible());
+
+    driver.drive([](Form&) { throw std::runtime_error("no such control"); });
+    EXPECT_EQ(form.showModal(), ui::mrCancel);
+
+    EXPECT_EQ(driver.problems(),
+              (std::vector<std::string>{"unexpected form: Check In Files",
+                                        "form left open: Check In Files",
+                                        "form action failed: Check In Files: no such control",
+                                        "form left open: Check In Files"}));
+    EXPECT_EQ(driver.shownForms().size(), 3u);
+}
+
+TEST_F(UiFormTest, DoubleClickOnAnEntryFires) {
     TestForm form;
     int doubleClicks = 0;
     form.onDoubleClick(form.List, [&] { ++doubleClicks; });
@@ -368,7 +389,7 @@ TEST_F(FormTest, DoubleClickOnAnEntryFires) {
     EXPECT_EQ(doubleClicks, 1);
 }
 
-TEST(FormOwner, DefaultsToTheMainWindow) {
+TEST(UiFormOwner, DefaultsToTheMainWindow) {
     QWidget main;
     main.winId();
     ui::Application::instance().adoptMainWindow(main.winId());

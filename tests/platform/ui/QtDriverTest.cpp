@@ -58,7 +58,7 @@ std::vector<int> buttonResults(QWidget* box) {
     return results;
 }
 
-TEST(QtDriverMessageBox, CarriesStyleAndResultsAndReturnsTheClickedResult) {
+TEST(UiQtDriverMessageBox, CarriesStyleAndResultsAndReturnsTheClickedResult) {
     QString objectName, title, text;
     int style = -1;
     std::vector<int> results;
@@ -86,7 +86,7 @@ TEST(QtDriverMessageBox, CarriesStyleAndResultsAndReturnsTheClickedResult) {
     EXPECT_EQ(results, (std::vector<int>{ui::IDYES, ui::IDNO}));
 }
 
-TEST(QtDriverMessageBox, ButtonSetsAndIconsFollowTheStyle) {
+TEST(UiQtDriverMessageBox, ButtonSetsAndIconsFollowTheStyle) {
     struct Case {
         int style;
         std::vector<int> results;
@@ -115,7 +115,7 @@ TEST(QtDriverMessageBox, ButtonSetsAndIconsFollowTheStyle) {
     }
 }
 
-TEST(QtDriverMessageBox, EscapeAnswersCancelElseNo) {
+TEST(UiQtDriverMessageBox, EscapeAnswersCancelElseNo) {
     for (auto [style, expected] :
          {std::pair{ui::MB_YESNOCANCEL, ui::IDCANCEL}, std::pair{ui::MB_YESNO, ui::IDNO},
           std::pair{ui::MB_OK, ui::IDOK}}) {
@@ -124,7 +124,7 @@ TEST(QtDriverMessageBox, EscapeAnswersCancelElseNo) {
     }
 }
 
-TEST(QtDriverMessageBox, StandardErrorDisplay) {
+TEST(UiQtDriverMessageBox, StandardErrorDisplay) {
     QString title, text;
     bool isError = false;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
@@ -146,7 +146,7 @@ TEST(QtDriverMessageBox, StandardErrorDisplay) {
     EXPECT_EQ(results, std::vector<int>{ui::IDOK});
 }
 
-TEST(QtDriverOpenFile, FilterConversion) {
+TEST(UiQtDriverOpenFile, FilterConversion) {
     using ui::QtDriver;
     EXPECT_EQ(QtDriver::toQtFilter("SourceSafe Database (srcsafe.ini)|srcsafe.ini|All files|*.*"),
               QStringLiteral("SourceSafe Database (srcsafe.ini) (srcsafe.ini);;All files (*.*)"));
@@ -156,7 +156,7 @@ TEST(QtDriverOpenFile, FilterConversion) {
     EXPECT_EQ(QtDriver::toQtFilter("Text|*.txt|Dangling"), QStringLiteral("Text (*.txt)"));
 }
 
-TEST(QtDriverOpenFile, RealDialogSelectsFilterAndReturnsThePath) {
+TEST(UiQtDriverOpenFile, RealDialogSelectsFilterAndReturnsThePath) {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     const std::string file = folder.filePath(QStringLiteral("srcsafe.ini")).toStdString();
@@ -188,19 +188,19 @@ TEST(QtDriverOpenFile, RealDialogSelectsFilterAndReturnsThePath) {
     EXPECT_FALSE(native);
 }
 
-TEST(QtDriverOpenFile, CancelGivesNothing) {
+TEST(UiQtDriverOpenFile, CancelGivesNothing) {
     WhenModal user([](QWidget* modal) { static_cast<QDialog*>(modal)->reject(); });
     ui::OpenFileRequest request;
     request.title = "Open";
     EXPECT_EQ(Application::instance().openFile(request), std::nullopt);
 }
 
-class QtDriverWindowTest : public ::testing::Test {
+class UiQtDriverWindowTest : public ::testing::Test {
 protected:
     void TearDown() override { Application::instance().adoptMainWindow(0); }
 };
 
-TEST_F(QtDriverWindowTest, RestoreShowsAMinimizedMainWindowNormal) {
+TEST_F(UiQtDriverWindowTest, RestoreShowsAMinimizedMainWindowNormal) {
     QWidget window;
     window.showMinimized();
     ASSERT_TRUE(window.isMinimized());
@@ -210,14 +210,14 @@ TEST_F(QtDriverWindowTest, RestoreShowsAMinimizedMainWindowNormal) {
     EXPECT_TRUE(window.isVisible());
 }
 
-TEST_F(QtDriverWindowTest, RestoreLeavesAHiddenMainWindowHidden) {
+TEST_F(UiQtDriverWindowTest, RestoreLeavesAHiddenMainWindowHidden) {
     QWidget window;
     Application::instance().adoptMainWindow(static_cast<ui::WindowHandle>(window.winId()));
     Application::instance().restoreMainWindow();
     EXPECT_FALSE(window.isVisible());
 }
 
-TEST(QtDriverBusyCursor, SetsTheOverrideCursorOnce) {
+TEST(UiQtDriverBusyCursor, SetsTheOverrideCursorOnce) {
     {
         ui::BusyCursor outer;
         ui::BusyCursor inner;
