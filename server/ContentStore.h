@@ -38,8 +38,9 @@ public:
 
     // Stores a local file's content (inside the caller's write transaction) unless the same
     // content is stored already. New content is read back and re-hashed before returning, so
-    // a transaction never commits content that does not match its hash.
-    ContentInfo put(const std::filesystem::path& file);
+    // a transaction never commits content that does not match its hash. A fingerprint the
+    // caller has just taken saves a pass over a file whose content is stored already.
+    ContentInfo put(const std::filesystem::path& file, const Fingerprint* known = nullptr);
 
     std::optional<ContentInfo> find(const std::string& hash);
     ContentInfo info(std::int64_t id);

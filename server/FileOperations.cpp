@@ -210,7 +210,7 @@ void FileOperations::merge(const ItemRef& file, const VersionRow& latest,
 }
 
 bool FileOperations::matches(const ItemRef& file, const VersionRow& version,
-                             const std::string& path, std::int32_t flags) {
+                             const std::string& path, std::int32_t flags, Fingerprint* taken) {
     switch (flags & kMaskCompare) {
     case FlagCompareContents:
         return s_.contents.equalsFile(version.contentId, path);
@@ -226,6 +226,8 @@ bool FileOperations::matches(const ItemRef& file, const VersionRow& version,
     }
     const ContentInfo stored = s_.contents.info(version.contentId);
     const Fingerprint local = ContentStore::fingerprint(path);
+    if (taken)
+        *taken = local;
     return local.size == stored.size && local.hash == stored.hash;
 }
 
@@ -269,9 +271,11 @@ void FileOperations::checkin(const std::string& comment, const std::string& loca
         { LocalFile::Reader probe(path); }
         const VersionRow latest = s_.items.latestContent(item_.id);
         std::int32_t version = latest.number;
-        const bool unchanged = matches(item_, latest, path, flags);
+        Fingerprint taken;
+        const bool unchanged = matches(item_, latest, path, flags, &taken);
         if (!unchanged || (flags & kMaskUnchanged) == FlagCheckInUnchanged) {
-            const ContentInfo content = s_.contents.put(path);
+            const ContentInfo content =
+                s_.contents.put(path, taken.hash.empty() ? nullptr : &taken);
             version = s_.items.addVersion(item_.id, {s_.user().name, "Checked in " + item_.spec,
                                                      comment, content.id,
                                                      LocalFile::modificationTime(path)});

@@ -38,8 +38,9 @@ private:
                       std::int32_t flags, bool readOnly);
     void merge(const ItemRef& file, const VersionRow& latest, const std::string& path);
     // True when the local file holds the version's content, as the compare mode judges.
+    // A fingerprint taken on the way is handed out through `taken`.
     bool matches(const ItemRef& file, const VersionRow& version, const std::string& path,
-                 std::int32_t flags);
+                 std::int32_t flags, Fingerprint* taken = nullptr);
     void record(const ItemRef& file, std::int32_t version, const std::string& path);
 
     Session& s_;

@@ -44,14 +44,6 @@ void writeAll(int fd, const char* data, std::size_t size, const fs::path& file) 
     }
 }
 
-void syncFolder(const fs::path& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 void prepareFolder(const fs::path& folder) {
     std::error_code ec;
     if (fs::is_directory(folder, ec))
@@ -165,7 +157,6 @@ void LocalFile::writeAtomically(const fs::path& target, const Producer& produce,
         ::unlink(temp.c_str());
         throw;
     }
-    syncFolder(folder);
 }
 
 LocalFile::Kind LocalFile::kind(const fs::path& file) {

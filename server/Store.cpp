@@ -120,12 +120,20 @@ Store::Store(const std::filesystem::path& file, bool create) : file_(file) {
     try {
         exec("PRAGMA foreign_keys = ON");
         exec("PRAGMA synchronous = FULL");
+        // A large check-in grows the write-ahead log; give the space back after checkpoints.
+        exec("PRAGMA journal_size_limit = 67108864");
         if (create)
             exec("PRAGMA journal_mode = WAL");
-    } catch (...) {
+    } catch (const BusyError&) {
         sqlite3_close_v2(db_);
         db_ = nullptr;
         throw;
+    } catch (const VssError& e) {
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+        // The first statements read the file's header: a file that is not a store fails here.
+        throw VssError("The database store " + quote(file.string()) +
+                       " failed its integrity check: " + e.what());
     }
 }
 

@@ -47,7 +47,9 @@ std::string serverKey(const CLSID& clsid) {
     return "CLSID\\" + formatGuid(clsid) + "\\InprocServer32";
 }
 
-std::u16string text(const std::string& s) { return widen(s); }
+std::u16string text(const std::string& s) {
+    return widen(s);
+}
 
 std::string statusText(HRESULT hr) {
     char buffer[16];
@@ -97,8 +99,8 @@ std::optional<std::string> registeredLibrary(const CLSID& clsid, HRESULT& hr) {
     }
     if (!value || value->type == reg::ValueType::Dword || value->text.empty()) {
         hr = reportError(REGDB_E_CLASSNOTREG,
-                         text("Class " + formatGuid(clsid) + " is not registered (no HKEY_CLASSES_ROOT\\" +
-                              key + ")"));
+                         text("Class " + formatGuid(clsid) +
+                              " is not registered (no HKEY_CLASSES_ROOT\\" + key + ")"));
         return std::nullopt;
     }
     return value->text;
@@ -112,9 +114,9 @@ HRESULT createFromLibrary(const CLSID& clsid, const IID& iid, void** out) {
     std::string reason;
     void* handle = loadLibrary(*path, reason);
     if (handle == nullptr)
-        return reportError(CO_E_DLLNOTFOUND, text("Cannot load the server library " + *path +
-                                                  " of class " + formatGuid(clsid) + ": " +
-                                                  reason));
+        return reportError(CO_E_DLLNOTFOUND,
+                           text("Cannot load the server library " + *path + " of class " +
+                                formatGuid(clsid) + ": " + reason));
     auto factory = reinterpret_cast<FactoryFunction>(dlsym(handle, kFactorySymbol));
     if (factory == nullptr)
         return reportError(CO_E_ERRORINDLL, text("The server library " + *path +

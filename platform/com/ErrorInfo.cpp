@@ -27,13 +27,17 @@ void CoUninitialize() {
         state.errorInfo.reset();
 }
 
-bool isInitialized() { return threadState().initCount > 0; }
+bool isInitialized() {
+    return threadState().initCount > 0;
+}
 
 void setErrorInfo(std::u16string description) {
     threadState().errorInfo = std::move(description);
 }
 
-void clearErrorInfo() { threadState().errorInfo.reset(); }
+void clearErrorInfo() {
+    threadState().errorInfo.reset();
+}
 
 std::optional<std::u16string> takeErrorInfo() {
     return std::exchange(threadState().errorInfo, std::nullopt);

@@ -15,7 +15,9 @@ bool isAscii(std::string_view s) {
     return true;
 }
 
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char lowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 template <class Items, class Name>
 auto findByName(Items& items, std::string_view name, Name nameOf) -> decltype(items.begin()) {
@@ -25,8 +27,12 @@ auto findByName(Items& items, std::string_view name, Name nameOf) -> decltype(it
     return items.end();
 }
 
-std::string_view keyName(const Hive::Key& k) { return k.name; }
-std::string_view entryName(const Hive::Entry& e) { return e.name; }
+std::string_view keyName(const Hive::Key& k) {
+    return k.name;
+}
+std::string_view entryName(const Hive::Entry& e) {
+    return e.name;
+}
 
 void refuseLineBreaks(std::string_view name, const char* what) {
     if (name.find_first_of("\r\n") != std::string_view::npos)

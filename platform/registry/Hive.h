@@ -20,8 +20,8 @@ public:
     };
     struct Key {
         std::string name;
-        std::vector<Entry> values;  // stored order; new values append
-        std::vector<Key> subkeys;   // creation order
+        std::vector<Entry> values; // stored order; new values append
+        std::vector<Key> subkeys;  // creation order
 
         const Entry* findValue(std::string_view valueName) const;
         // Replaces a value in place (keeping the name's first case) or appends it.

@@ -50,7 +50,9 @@ std::map<std::string, CachedHive>& cache() {
 // Serialises this process's writers; other processes are kept out by the lock file.
 std::mutex writeMutex;
 
-std::string errorText(int error) { return std::generic_category().message(error); }
+std::string errorText(int error) {
+    return std::generic_category().message(error);
+}
 
 class FileDescriptor {
 public:
@@ -171,7 +173,9 @@ void remember(const fs::path& file, std::shared_ptr<const Hive> hive) {
 
 } // namespace
 
-std::shared_ptr<const Hive> loadHive(Root root) { return readHiveFile(root, hiveFile(root)); }
+std::shared_ptr<const Hive> loadHive(Root root) {
+    return readHiveFile(root, hiveFile(root));
+}
 
 void modifyHive(Root root, const std::function<bool(Hive&)>& change) {
     const fs::path file = hiveFile(root);

@@ -138,8 +138,8 @@ private:
         if (!root)
             fail("unknown root key \"" + std::string(rootText) + "\"");
         section.root = *root;
-        section.key = slash == std::string_view::npos ? std::string()
-                                                      : normalizeKey(inner.substr(slash + 1));
+        section.key =
+            slash == std::string_view::npos ? std::string() : normalizeKey(inner.substr(slash + 1));
         if (section.remove && section.key.empty())
             fail("a root key cannot be deleted");
         sections_.push_back(std::move(section));

@@ -241,8 +241,8 @@ int add(const std::vector<std::string>& args) {
     }
     const reg::Value value = parseValue(options);
     if (!options.force && reg::readValue(key.root, key.path, *options.valueName) &&
-        !confirm("Value " + (options.valueName->empty() ? std::string("(Default)")
-                                                        : *options.valueName) +
+        !confirm("Value " +
+                 (options.valueName->empty() ? std::string("(Default)") : *options.valueName) +
                  " exists, overwrite")) {
         std::cerr << "reg: the operation was cancelled\n";
         return kFailed;

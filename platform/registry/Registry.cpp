@@ -25,18 +25,22 @@ Location locate(Root root, std::string_view key) {
     std::string normalized = detail::normalizeKey(key);
     if (root != Root::ClassesRoot)
         return {root, std::move(normalized)};
-    return {Root::LocalMachine,
-            normalized.empty() ? std::string("Software\\Classes") : "Software\\Classes\\" + normalized};
+    return {Root::LocalMachine, normalized.empty() ? std::string("Software\\Classes")
+                                                   : "Software\\Classes\\" + normalized};
 }
 
-Root physicalRoot(Root root) { return root == Root::ClassesRoot ? Root::LocalMachine : root; }
+Root physicalRoot(Root root) {
+    return root == Root::ClassesRoot ? Root::LocalMachine : root;
+}
 
 std::string variable(const char* name) {
     const char* value = std::getenv(name);
     return value ? std::string(value) : std::string();
 }
 
-bool equalsNoCase(std::string_view a, std::string_view b) { return detail::sameName(a, b); }
+bool equalsNoCase(std::string_view a, std::string_view b) {
+    return detail::sameName(a, b);
+}
 
 std::string readTextFile(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -79,7 +83,9 @@ fs::path hiveFolder() {
     return fs::path(home) / ".config" / "quillmoor" / "registry";
 }
 
-fs::path hiveFile(Root root) { return hiveFolder() / (rootName(physicalRoot(root)) + ".reg"); }
+fs::path hiveFile(Root root) {
+    return hiveFolder() / (rootName(physicalRoot(root)) + ".reg");
+}
 
 std::string rootName(Root root) {
     switch (root) {

@@ -12,7 +12,9 @@ std::string describe(Root root, const std::string& key, std::string_view name) {
 
 RegistryAccessor::RegistryAccessor(Root root) : root_(root) {}
 
-RegistryAccessor::~RegistryAccessor() { closeKey(); }
+RegistryAccessor::~RegistryAccessor() {
+    closeKey();
+}
 
 void RegistryAccessor::setRootKey(Root root) {
     closeKey();
@@ -30,7 +32,9 @@ bool RegistryAccessor::openKey(std::string_view key, bool canCreate) {
     return true;
 }
 
-void RegistryAccessor::closeKey() { open_.reset(); }
+void RegistryAccessor::closeKey() {
+    open_.reset();
+}
 
 const std::string& RegistryAccessor::openKeyPath() const {
     if (!open_)

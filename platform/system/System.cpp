@@ -18,7 +18,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string errorText(int error) { return std::generic_category().message(error); }
+std::string errorText(int error) {
+    return std::generic_category().message(error);
+}
 
 std::string nonEmptyVariable(const char* name) {
     const char* value = std::getenv(name);
@@ -165,8 +167,8 @@ FileAttributes fileAttributes(const fs::path& file) {
         throw SystemError("Cannot examine " + file.string() + ": " +
                           (ec ? ec.message() : errorText(ENOENT)));
     FileAttributes attributes;
-    const fs::perms writeBits = fs::perms::owner_write | fs::perms::group_write |
-                                fs::perms::others_write;
+    const fs::perms writeBits =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
     attributes.readOnly = (status.permissions() & writeBits) == fs::perms::none;
     attributes.hidden = file.filename().string().starts_with('.');
     attributes.directory = fs::is_directory(status);

@@ -10,6 +10,8 @@
 #include <QKeyEvent>
 #include <QPushButton>
 
+#include <memory>
+
 namespace ui {
 
 namespace {

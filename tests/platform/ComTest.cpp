@@ -15,7 +15,9 @@ namespace {
 using namespace com;
 using comtest::ITestObject;
 
-std::string description() { return narrow(takeErrorInfo().value_or(u"<no error info>")); }
+std::string description() {
+    return narrow(takeErrorInfo().value_or(u"<no error info>"));
+}
 
 class ComTest : public ::testing::Test {
 protected:

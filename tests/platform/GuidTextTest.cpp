@@ -17,10 +17,10 @@ TEST(GuidText, FormatsUpperCaseWithBracesAndParsesBack) {
 }
 
 TEST(GuidText, RejectsMalformedText) {
-    for (const char* text : {"", "{783CD4E4-9D54-11CF-B8EE-00608CC9A71F", "783CD4E4-9D54-11CF-B8EE",
-                             "{783CD4E4-9D54-11CF-B8EE-00608CC9A71G}",
-                             "783CD4E4+9D54-11CF-B8EE-00608CC9A71F",
-                             "(783CD4E4-9D54-11CF-B8EE-00608CC9A71F)"})
+    for (const char* text :
+         {"", "{783CD4E4-9D54-11CF-B8EE-00608CC9A71F", "783CD4E4-9D54-11CF-B8EE",
+          "{783CD4E4-9D54-11CF-B8EE-00608CC9A71G}", "783CD4E4+9D54-11CF-B8EE-00608CC9A71F",
+          "(783CD4E4-9D54-11CF-B8EE-00608CC9A71F)"})
         EXPECT_FALSE(parseGuid(text)) << text;
 }
 
@@ -33,11 +33,15 @@ TEST(WideText, RoundTripsNonAscii) {
 }
 
 TEST(WideText, ReplacesIllFormedInput) {
-    EXPECT_EQ(widen("a\xFF" "b"), u"a\uFFFDb");
-    EXPECT_EQ(widen("a\xC3"), u"a\uFFFD");             // truncated sequence
-    EXPECT_EQ(widen("\xE2\x82" "x"), u"\uFFFDx");      // maximal subpart, then the next byte
+    EXPECT_EQ(widen("a\xFF"
+                    "b"),
+              u"a\uFFFDb");
+    EXPECT_EQ(widen("a\xC3"), u"a\uFFFD"); // truncated sequence
+    EXPECT_EQ(widen("\xE2\x82"
+                    "x"),
+              u"\uFFFDx");                                   // maximal subpart, then the next byte
     EXPECT_EQ(widen("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD"); // encoded surrogate
-    EXPECT_EQ(widen("\xC0\xAF"), u"\uFFFD\uFFFD");     // overlong
+    EXPECT_EQ(widen("\xC0\xAF"), u"\uFFFD\uFFFD");           // overlong
     EXPECT_EQ(narrow(std::u16string(u"x") + char16_t(0xD800) + u"y"), "x\xEF\xBF\xBDy");
     EXPECT_EQ(narrow(std::u16string(1, char16_t(0xDC00))), "\xEF\xBF\xBD");
 }

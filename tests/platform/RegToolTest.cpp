@@ -45,14 +45,14 @@ protected:
 };
 
 TEST_F(RegToolTest, AddQueryAndDelete) {
-    EXPECT_EQ(reg({"add", "HKCU\\Software\\T", "/v", "Count", "/t", "REG_DWORD", "/d", "0x2a"})
-                  .exitCode,
-              0);
+    EXPECT_EQ(
+        reg({"add", "HKCU\\Software\\T", "/v", "Count", "/t", "REG_DWORD", "/d", "0x2a"}).exitCode,
+        0);
     EXPECT_EQ(reg({"add", "HKEY_CURRENT_USER\\Software\\T", "/ve", "/d", "default"}).exitCode, 0);
-    EXPECT_EQ(reg({"add", "hkcu\\software\\t", "/V", "Path", "/T", "REG_EXPAND_SZ", "/D", "%HOME%",
-                   "/F"})
-                  .exitCode,
-              0);
+    EXPECT_EQ(
+        reg({"add", "hkcu\\software\\t", "/V", "Path", "/T", "REG_EXPAND_SZ", "/D", "%HOME%", "/F"})
+            .exitCode,
+        0);
     EXPECT_EQ(reg({"add", "HKCU\\Software\\T\\Sub"}).exitCode, 0);
     EXPECT_EQ(readValue(Root::CurrentUser, "Software\\T", "Count"), Value::fromDword(42));
     EXPECT_EQ(readValue(Root::CurrentUser, "Software\\T", ""), Value::fromString("default"));
@@ -107,12 +107,12 @@ TEST_F(RegToolTest, FailuresAndBadUsageHaveTheirExitCodes) {
 }
 
 TEST_F(RegToolTest, ExportAndImportFiles) {
-    EXPECT_EQ(reg({"add", "HKCR\\CLSID\\{G}\\InprocServer32", "/ve", "/d", "/lib/x.so", "/f"})
-                  .exitCode,
-              0);
-    EXPECT_EQ(readValue(Root::LocalMachine, "Software\\Classes\\CLSID\\{G}\\InprocServer32", "")
-                  ->text,
-              "/lib/x.so");
+    EXPECT_EQ(
+        reg({"add", "HKCR\\CLSID\\{G}\\InprocServer32", "/ve", "/d", "/lib/x.so", "/f"}).exitCode,
+        0);
+    EXPECT_EQ(
+        readValue(Root::LocalMachine, "Software\\Classes\\CLSID\\{G}\\InprocServer32", "")->text,
+        "/lib/x.so");
     const std::string file = (registry_.root() / "classes.reg").string();
     EXPECT_EQ(reg({"export", "HKCR\\CLSID", QString::fromStdString(file)}).exitCode, 0);
     std::ifstream in(file);

@@ -73,8 +73,7 @@ TEST_F(RegistryTest, ValuesSurviveExportAndImportUnchanged) {
     importFile(exported);
 
     for (std::size_t i = 0; i < std::size(values); ++i)
-        EXPECT_EQ(readValue(Root::CurrentUser, key_, "Value " + std::to_string(i)), values[i])
-            << i;
+        EXPECT_EQ(readValue(Root::CurrentUser, key_, "Value " + std::to_string(i)), values[i]) << i;
     EXPECT_EQ(readValue(Root::CurrentUser, key_, "")->text, "default");
     EXPECT_TRUE(keyExists(Root::CurrentUser, key_ + "\\Empty\\Deeper"));
     EXPECT_EQ(readFile(hiveFile(Root::CurrentUser)), hiveBefore);
@@ -87,19 +86,18 @@ TEST_F(RegistryTest, HiveFileIsInTheExportFormat) {
     writeValue(Root::CurrentUser, "Software\\A", "Path",
                Value::fromString("AB", ValueType::ExpandString));
     createKey(Root::CurrentUser, "Software\\A\\Sub");
-    EXPECT_EQ(readFile(hiveFile(Root::CurrentUser)),
-              "Windows Registry Editor Version 5.00\n"
-              "\n"
-              "[HKEY_CURRENT_USER\\Software]\n"
-              "\n"
-              "[HKEY_CURRENT_USER\\Software\\A]\n"
-              "\"Count\"=dword:0000002a\n"
-              "\"Name\"=\"say \\\"hi\\\" \\\\o/\"\n"
-              "@=\"x\"\n"
-              "\"Path\"=hex(2):41,00,42,00,00,00\n"
-              "\n"
-              "[HKEY_CURRENT_USER\\Software\\A\\Sub]\n"
-              "\n");
+    EXPECT_EQ(readFile(hiveFile(Root::CurrentUser)), "Windows Registry Editor Version 5.00\n"
+                                                     "\n"
+                                                     "[HKEY_CURRENT_USER\\Software]\n"
+                                                     "\n"
+                                                     "[HKEY_CURRENT_USER\\Software\\A]\n"
+                                                     "\"Count\"=dword:0000002a\n"
+                                                     "\"Name\"=\"say \\\"hi\\\" \\\\o/\"\n"
+                                                     "@=\"x\"\n"
+                                                     "\"Path\"=hex(2):41,00,42,00,00,00\n"
+                                                     "\n"
+                                                     "[HKEY_CURRENT_USER\\Software\\A\\Sub]\n"
+                                                     "\n");
     EXPECT_EQ(hiveFile(Root::CurrentUser), registry_.folder() / "HKEY_CURRENT_USER.reg");
 }
 
@@ -116,15 +114,15 @@ TEST_F(RegistryTest, ReadsWhatAnotherEditorWrote) {
               "\"Mixed\"=DWORD:0000FFFF\r\n"
               "[HKEY_CLASSES_ROOT\\CLSID\\{X}]\r\n"
               "@=\"lib\"\r\n");
-    EXPECT_EQ(readValue(Root::LocalMachine, "software\\microsoft\\sourcesafe\\databases", "Main")
-                  ->text,
-              "/srv/vss/main");
-    EXPECT_EQ(readValue(Root::LocalMachine, "Software\\Microsoft\\SourceSafe\\Databases",
-                        "Wrapped"),
-              Value::fromString("AB", ValueType::ExpandString));
-    EXPECT_EQ(readValue(Root::LocalMachine, "Software\\Microsoft\\SourceSafe\\Databases", "Mixed")
-                  ->dword,
-              0xFFFFu);
+    EXPECT_EQ(
+        readValue(Root::LocalMachine, "software\\microsoft\\sourcesafe\\databases", "Main")->text,
+        "/srv/vss/main");
+    EXPECT_EQ(
+        readValue(Root::LocalMachine, "Software\\Microsoft\\SourceSafe\\Databases", "Wrapped"),
+        Value::fromString("AB", ValueType::ExpandString));
+    EXPECT_EQ(
+        readValue(Root::LocalMachine, "Software\\Microsoft\\SourceSafe\\Databases", "Mixed")->dword,
+        0xFFFFu);
     EXPECT_EQ(readValue(Root::ClassesRoot, "CLSID\\{X}", "")->text, "lib");
     EXPECT_EQ(valueNames(Root::LocalMachine, "Software\\Microsoft\\SourceSafe\\Databases"),
               (std::vector<std::string>{"Main", "Wrapped", "Mixed"}));
@@ -140,8 +138,7 @@ TEST_F(RegistryTest, NamesIgnoreCaseAndKeepTheirFirstCase) {
               std::vector<std::string>{"GetOnOpen"});
     EXPECT_EQ(readValue(Root::CurrentUser, "Software\\MyKey", "getonopen")->dword, 2u);
     EXPECT_EQ(subkeyNames(Root::CurrentUser, "Software"), std::vector<std::string>{"MyKey"});
-    EXPECT_EQ(subkeyNames(Root::CurrentUser, "Software\\MyKey"),
-              std::vector<std::string>{"Ärger"});
+    EXPECT_EQ(subkeyNames(Root::CurrentUser, "Software\\MyKey"), std::vector<std::string>{"Ärger"});
     EXPECT_EQ(valueNames(Root::CurrentUser, "Software\\MyKey\\ÄRGER"),
               std::vector<std::string>{"Öl"});
     EXPECT_EQ(readValue(Root::CurrentUser, "Software\\MyKey\\Ärger", "ÖL")->text, "b");
@@ -324,7 +321,8 @@ TEST_F(RegistryTest, AccessorReadsTypedValuesOfItsOpenKey) {
 
     accessor.writeInteger("Number", -5);
     accessor.writeString("Text", "hello");
-    writeValue(Root::CurrentUser, key_, "Expand", Value::fromString("%X%", ValueType::ExpandString));
+    writeValue(Root::CurrentUser, key_, "Expand",
+               Value::fromString("%X%", ValueType::ExpandString));
     EXPECT_EQ(accessor.readInteger("number"), -5);
     EXPECT_EQ(readValue(Root::CurrentUser, key_, "Number")->dword, 0xFFFFFFFBu);
     EXPECT_EQ(accessor.readString("Text"), "hello");

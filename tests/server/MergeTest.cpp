@@ -35,9 +35,9 @@ TEST(Merge3Test, OverlappingDifferentChangesConflict) {
 }
 
 TEST(Merge3Test, LastLineWithoutNewline) {
-    const auto r = Merge3::merge("a\nb", "A\nb", "a\nb\nc");
+    const auto r = Merge3::merge("a\nx\nb", "A\nx\nb", "a\nx\nb\nc");
     EXPECT_FALSE(r.conflict);
-    EXPECT_EQ(r.text, "A\nb\nc");
+    EXPECT_EQ(r.text, "A\nx\nb\nc");
 }
 
 } // namespace

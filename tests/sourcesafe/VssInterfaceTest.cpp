@@ -8,6 +8,7 @@
 #include <ui/ScriptedDriver.h>
 
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -257,6 +258,36 @@ TEST_F(VssInterfaceTest, LeavingABoundProjectOffersCheckInForTheOldBinding) {
               std::vector<std::string>{"Do you want to check in this project to $/Old?"});
     EXPECT_FALSE(vss.IsProjectBound());
     EXPECT_EQ(vss.projectBinding(), "");
+}
+
+// Yes opens the check-in dialog on the project being left, with no file pre-selected.
+TEST_F(VssInterfaceTest, CheckInOfferOpensTheCheckInDialogForTheOldProject) {
+    setting("CheckOnClose", 1);
+    server->addProject("$/Old");
+    server->addFile("$/Old/Mine.pas");
+    server->items["$/Old/Mine.pas"].checkedOut = vss::kCheckedOutMe;
+    server->addFile("$/Old/Other.pas");
+    server->addProject("$/New");
+    TVssInterface vss;
+    vss.ChangeProject("$/Old");
+    driver.answer(ui::IDYES);
+    QStringList listed;
+    driver.drive([&listed](ui::Form& form) {
+        auto* list = form.findChild<QListWidget*>("ListBoxFileList");
+        for (int row = 0; list && row < list->count(); ++row)
+            listed << list->item(row)->text();
+        QTest::keyClick(&form, Qt::Key_Escape);
+    });
+
+    vss.ChangeProject("$/New");
+
+    EXPECT_EQ(messageTexts(),
+              std::vector<std::string>{"Do you want to check in this project to $/Old?"});
+    EXPECT_EQ(driver.shownForms(), std::vector<std::string>{"Check In Files"});
+    EXPECT_EQ(listed, QStringList{"Mine.pas"});
+    EXPECT_TRUE(vss.IsProjectBound());
+    EXPECT_EQ(vss.projectBinding(), "$/New");
+    EXPECT_EQ(server->liveObjects, 1); // the dialog released what it held
 }
 
 TEST_F(VssInterfaceTest, FailingGetLeavesChangeProjectWithTheBindingInPlace) {

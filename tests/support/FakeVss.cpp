@@ -27,6 +27,11 @@ const FakeVssState::Item* findItem(const FakeVssState& state, const std::string&
 
 HRESULT notImplemented() { return com::reportError(com::E_NOTIMPL, u"Not implemented by the fake"); }
 
+std::string parentOf(const std::string& spec) {
+    const std::size_t slash = spec.find_last_of('/');
+    return slash == std::string::npos ? std::string() : spec.substr(0, slash);
+}
+
 // Counts itself among the live objects of the state.
 class Tracked {
 protected:
@@ -63,13 +68,16 @@ public:
         *type = item().type;
         return com::S_OK;
     }
-    HRESULT get_IsCheckedOut(std::int32_t*) override { return notImplemented(); }
+    HRESULT get_IsCheckedOut(std::int32_t* state) override {
+        *state = item().checkedOut;
+        return com::S_OK;
+    }
     HRESULT get_Binary(VARIANT_BOOL*) override { return notImplemented(); }
     HRESULT get_Deleted(VARIANT_BOOL*) override { return notImplemented(); }
     HRESULT put_Deleted(VARIANT_BOOL) override { return notImplemented(); }
     HRESULT get_VersionNumber(std::int32_t*) override { return notImplemented(); }
     HRESULT get_Parent(vss::IVSSItem**) override { return notImplemented(); }
-    HRESULT get_Items(VARIANT_BOOL, vss::IVSSItems**) override { return notImplemented(); }
+    HRESULT get_Items(VARIANT_BOOL, vss::IVSSItems** items) override;
     HRESULT get_Versions(std::int32_t, vss::IVSSVersions**) override { return notImplemented(); }
     HRESULT Get(std::u16string* local, std::int32_t flags) override {
         state_->gets.push_back({spec_, narrow(*local), flags});
@@ -104,6 +112,46 @@ private:
 
     std::string spec_;
 };
+
+// A snapshot of a project's children, taken when it is made.
+class FakeItems : public com::Implements<vss::IVSSItems>, private Tracked {
+public:
+    FakeItems(std::shared_ptr<FakeVssState> state, const std::string& parent)
+        : Tracked(std::move(state)) {
+        for (const auto& entry : state_->items)
+            if (lower(parentOf(entry.first)) == lower(parent))
+                children_.push_back(entry.first);
+    }
+
+    HRESULT get_Count(std::int32_t* count) override {
+        *count = static_cast<std::int32_t>(children_.size());
+        return com::S_OK;
+    }
+    HRESULT get_Item(const com::Variant& index, vss::IVSSItem** item) override {
+        *item = nullptr;
+        if (index.kind == com::Variant::Kind::Integer) {
+            if (index.integer < 1 || static_cast<std::size_t>(index.integer) > children_.size())
+                return com::reportError(com::E_INVALIDARG, u"No item at that index");
+            *item = new FakeItem(state_, children_[static_cast<std::size_t>(index.integer) - 1]);
+            return com::S_OK;
+        }
+        const std::string name = lower(narrow(index.string));
+        for (const std::string& child : children_)
+            if (lower(child.substr(child.find_last_of('/') + 1)) == name) {
+                *item = new FakeItem(state_, child);
+                return com::S_OK;
+            }
+        return com::reportError(com::E_FAIL, u"No item of that name");
+    }
+
+private:
+    std::vector<std::string> children_;
+};
+
+HRESULT FakeItem::get_Items(VARIANT_BOOL, vss::IVSSItems** items) {
+    *items = new FakeItems(state_, spec_);
+    return com::S_OK;
+}
 
 class FakeDatabase : public com::Implements<vss::IVSSDatabase>, private Tracked {
 public:

@@ -28,6 +28,7 @@ struct FakeVssState {
     struct Item {
         std::int32_t type = vss::kTypeFile;
         std::string localSpec;
+        std::int32_t checkedOut = vss::kNotCheckedOut;
     };
 
     // Decides an Open: an empty result accepts it, any other text is the error description.
@@ -36,7 +37,8 @@ struct FakeVssState {
     std::string createError;
     // The description every Get fails with; empty: Get succeeds.
     std::string getError;
-    // Items by spec ("$/Proj", "$/Proj/a.pas"); lookups compare without regard to case.
+    // Items by spec ("$/Proj", "$/Proj/a.pas"); lookups compare without regard to case. A
+    // project's children (get_Items) are the items one level below it, in spec order.
     std::map<std::string, Item> items;
 
     int databasesCreated = 0;
