@@ -24,8 +24,9 @@ protected:
         ASSERT_NE(init, nullptr) << dlerror();
     }
     void TearDown() override {
-        if (library != nullptr)
+        if (library != nullptr) {
             EXPECT_EQ(dlclose(library), 0) << dlerror();
+        }
     }
 
     std::set<int> enabledVerbs(TIVCSClient& client) {

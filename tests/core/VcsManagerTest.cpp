@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <utility>
 #include <stdexcept>
 
 namespace {
@@ -222,6 +223,7 @@ TEST_F(VcsManagerTest, ErrorInAVerbSkipsTheRestore) {
     EXPECT_EQ(failingHost.callCount("GetCurrentFile"), 5);
     client->ExecuteVerb(4);
     EXPECT_EQ(driver.restoreCount(), 1);
+    ReleaseInterface(std::exchange(client.client, nullptr)); // before its host goes
 }
 
 } // namespace
