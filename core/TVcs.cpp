@@ -44,7 +44,9 @@ constexpr std::array<Verb, 15> kVerbs{{
 }};
 
 // A negative index counts as out of range.
-bool inRange(int index) { return static_cast<unsigned>(index) < kVerbs.size(); }
+bool inRange(int index) {
+    return static_cast<unsigned>(index) < kVerbs.size();
+}
 
 // A binding is one SourceSafe path; a first line longer than this is not one, and reading no
 // further keeps a huge or binary file from costing time or memory.
@@ -85,11 +87,17 @@ TVcsManager::~TVcsManager() {
     ReleaseInterface(Notifier);
 }
 
-std::string TVcsManager::GetIDString() { return "Talvorenix.VCS"; }
+std::string TVcsManager::GetIDString() {
+    return "Talvorenix.VCS";
+}
 
-std::string TVcsManager::GetMenuName() { return "S&ource Safe"; }
+std::string TVcsManager::GetMenuName() {
+    return "S&ource Safe";
+}
 
-int TVcsManager::GetVerbCount() { return static_cast<int>(kVerbs.size()); }
+int TVcsManager::GetVerbCount() {
+    return static_cast<int>(kVerbs.size());
+}
 
 std::string TVcsManager::GetVerb(int index) {
     return inRange(index) ? kVerbs[static_cast<unsigned>(index)].text : "";
@@ -165,7 +173,9 @@ void TVcsManager::RunVerbCommand(unsigned verb) {
     }
 }
 
-void TVcsManager::ProjectChange() { VssInterface->ChangeProject(ReadProjectBinding()); }
+void TVcsManager::ProjectChange() {
+    VssInterface->ChangeProject(ReadProjectBinding());
+}
 
 std::string TVcsManager::ReadProjectBinding() {
     const std::string folder = sys::extractFileDir(ToolServices->GetProjectName());

@@ -4,6 +4,8 @@
 #include <com/Com.h>
 #include <ui/Application.h>
 
+#include <stdexcept>
+
 namespace {
 
 // SourceSafe automation needs COM on the loading thread (the host's user-interface thread);
@@ -23,6 +25,8 @@ __attribute__((destructor)) void uninitializeCom() {
 
 extern "C" __attribute__((visibility("default"))) TIVCSClient*
 INITVCS0013(TIToolServices* toolServices) {
+    if (toolServices == nullptr)
+        throw std::invalid_argument("INITVCS0013 needs the host's tool services");
     // Every dialog and message box of the add-in is owned by the host's main window.
     ui::Application::instance().adoptMainWindow(toolServices->GetParentHandle());
     return new TVcsManager(toolServices);

@@ -61,8 +61,9 @@ void createDatabase(const fs::path& folder, const std::string& adminUser) {
             created.write([&] { Schema::create(created, adminUser); });
         }
         // The ini file comes last, so that it never names a store that is not there.
-        Config::writeIni(ini, {{"Name", fs::absolute(folder).lexically_normal().filename().string()},
-                               {"Store", Config::kDefaultStore}});
+        Config::writeIni(ini,
+                         {{"Name", fs::absolute(folder).lexically_normal().filename().string()},
+                          {"Store", Config::kDefaultStore}});
     });
 }
 

@@ -95,8 +95,8 @@ fs::path Config::defaultDatabaseFolder() {
     if (const char* dir = std::getenv("SSDIR"); dir && *dir)
         return LocalFile::normalize(dir);
     try {
-        if (auto current = reg::readValue(reg::Root::LocalMachine, kSourceSafeKey,
-                                          "APICurrentDatabase");
+        if (auto current =
+                reg::readValue(reg::Root::LocalMachine, kSourceSafeKey, "APICurrentDatabase");
             current && !current->text.empty())
             return LocalFile::normalize(current->text);
         for (const std::string& name : reg::valueNames(reg::Root::LocalMachine, kDatabasesKey)) {

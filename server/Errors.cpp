@@ -20,6 +20,8 @@ com::HRESULT guardCall(const std::function<void()>& body) {
     }
 }
 
-std::string quote(const std::string& text) { return "\"" + text + "\""; }
+std::string quote(const std::string& text) {
+    return "\"" + text + "\"";
+}
 
 } // namespace vss::server

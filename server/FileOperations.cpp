@@ -14,7 +14,9 @@ namespace {
 constexpr std::int64_t kMergeLimit = 64 << 20;
 constexpr std::size_t kMaxComment = 16 << 20;
 
-std::int64_t now() { return static_cast<std::int64_t>(std::time(nullptr)); }
+std::int64_t now() {
+    return static_cast<std::int64_t>(std::time(nullptr));
+}
 
 void checkComment(const std::string& comment) {
     if (comment.size() > kMaxComment)
@@ -112,6 +114,12 @@ void FileOperations::getProject(const ItemRef& project, const std::string& folde
                 getProject(child, path, flags, problems);
             continue;
         }
+        const std::int32_t replace = flags & kMaskReplace;
+        if (replace != FlagReplace && replace != FlagMerge && LocalFile::isWritable(path)) {
+            // A file the user has checked out holds work in progress: a project get leaves it.
+            if (auto co = s_.workspace.checkout(child.id); co && co->userId == s_.user().id)
+                continue;
+        }
         try {
             getFile(child, path, flags, false);
         } catch (const BusyError&) {
@@ -175,11 +183,10 @@ void FileOperations::writeVersion(const ItemRef& file, const VersionRow& version
     record(file, version.number, path);
 }
 
-void FileOperations::merge(const ItemRef& file, const VersionRow& latest,
-                           const std::string& path) {
+void FileOperations::merge(const ItemRef& file, const VersionRow& latest, const std::string& path) {
     if (s_.items.binary(file.id))
-        throw VssError(quote(file.spec) + " is a binary file and cannot be merged; " +
-                       quote(path) + " was left unchanged.");
+        throw VssError(quote(file.spec) + " is a binary file and cannot be merged; " + quote(path) +
+                       " was left unchanged.");
     std::int32_t base = 0;
     if (auto copy = s_.workspace.localCopy(s_.user().id, path); copy && copy->itemId == file.id)
         base = copy->version;
@@ -202,8 +209,7 @@ void FileOperations::merge(const ItemRef& file, const VersionRow& latest,
                        " into " + quote(path) +
                        " conflicts with local changes; the local file was left unchanged.");
     LocalFile::writeAtomically(
-        path,
-        [&](const LocalFile::Sink& sink) { sink(merged.text.data(), merged.text.size()); },
+        path, [&](const LocalFile::Sink& sink) { sink(merged.text.data(), merged.text.size()); },
         {.readOnly = false, .modificationTime = std::nullopt});
     // The merged file holds local changes: never let a time comparison call it unchanged.
     s_.workspace.recordLocalCopy(s_.user().id, path, {file.id, latest.number, 0});
@@ -265,7 +271,7 @@ void FileOperations::checkin(const std::string& comment, const std::string& loca
     s_.store.write([&] {
         Checkout co;
         requireCheckoutByMe(co);
-        const std::string path = !local.empty()           ? fileLocalPath(local, true)
+        const std::string path = !local.empty()          ? fileLocalPath(local, true)
                                  : !co.localPath.empty() ? co.localPath
                                                          : fileLocalPath({}, true);
         { LocalFile::Reader probe(path); }
@@ -276,9 +282,9 @@ void FileOperations::checkin(const std::string& comment, const std::string& loca
         if (!unchanged || (flags & kMaskUnchanged) == FlagCheckInUnchanged) {
             const ContentInfo content =
                 s_.contents.put(path, taken.hash.empty() ? nullptr : &taken);
-            version = s_.items.addVersion(item_.id, {s_.user().name, "Checked in " + item_.spec,
-                                                     comment, content.id,
-                                                     LocalFile::modificationTime(path)});
+            version =
+                s_.items.addVersion(item_.id, {s_.user().name, "Checked in " + item_.spec, comment,
+                                               content.id, LocalFile::modificationTime(path)});
         }
         s_.workspace.removeCheckout(item_.id);
         if ((flags & kMaskReadOnly) != FlagWritable)
@@ -295,7 +301,7 @@ void FileOperations::undoCheckout(const std::string& local, std::int32_t flags) 
         s_.workspace.removeCheckout(item_.id);
         if ((flags & kMaskLocalCopy) == FlagLeaveLocal)
             return;
-        const std::string path = !local.empty()           ? fileLocalPath(local, false)
+        const std::string path = !local.empty()          ? fileLocalPath(local, false)
                                  : !co.localPath.empty() ? co.localPath
                                                          : fileLocalPath({}, false);
         if (path.empty())

@@ -28,8 +28,7 @@ const ItemRef& Items::find(const com::Variant& index) const {
     case com::Variant::Kind::Integer:
         if (index.integer < 1 || static_cast<std::size_t>(index.integer) > children_.size())
             throw VssError("There is no item number " + std::to_string(index.integer) +
-                               " (the project has " + std::to_string(children_.size()) +
-                               " items).",
+                               " (the project has " + std::to_string(children_.size()) + " items).",
                            com::E_INVALIDARG);
         return children_[static_cast<std::size_t>(index.integer - 1)];
     case com::Variant::Kind::String: {

@@ -15,7 +15,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string reason() { return std::strerror(errno); }
+std::string reason() {
+    return std::strerror(errno);
+}
 
 VssError fileError(const std::string& what, const fs::path& file) {
     return VssError(what + " " + quote(file.string()) + ": " + reason());

@@ -139,8 +139,7 @@ Merge3::Result Merge3::merge(const std::string& base, const std::string& mine,
     int io = 0, ia = 0, ib = 0;
     while (io < no || ia < na || ib < nb) {
         int stable = 0;
-        while (io + stable < no && ma[io + stable] == ia + stable &&
-               mb[io + stable] == ib + stable)
+        while (io + stable < no && ma[io + stable] == ia + stable && mb[io + stable] == ib + stable)
             ++stable;
         if (stable > 0) {
             emit(lo, io, io + stable);

@@ -79,6 +79,8 @@ std::string Names::fold(std::string_view name) {
     return s;
 }
 
-bool Names::equal(std::string_view a, std::string_view b) { return fold(a) == fold(b); }
+bool Names::equal(std::string_view a, std::string_view b) {
+    return fold(a) == fold(b);
+}
 
 } // namespace vss::server

@@ -123,10 +123,10 @@ void ProjectOperations::setDeleted(bool deleted) {
             return;
         if (deleted) {
             if (auto co = checkoutWithin(item_))
-                throw VssError("Cannot delete " + quote(item_.spec) + ": " +
-                               (co->itemId == item_.id ? std::string("it")
-                                                       : std::string("a file in it")) +
-                               " is checked out by " + co->user + ".");
+                throw VssError(
+                    "Cannot delete " + quote(item_.spec) + ": " +
+                    (co->itemId == item_.id ? std::string("it") : std::string("a file in it")) +
+                    " is checked out by " + co->user + ".");
         }
         s_.items.setDeleted(item_, deleted);
         s_.items.addVersion(item_.parentId,
@@ -136,11 +136,9 @@ void ProjectOperations::setDeleted(bool deleted) {
 
 void ProjectOperations::setWorkingFolder(const std::string& folder) {
     if (!item_.isProject())
-        throw VssError("Working folders belong to projects; " + quote(item_.spec) +
-                       " is a file.");
+        throw VssError("Working folders belong to projects; " + quote(item_.spec) + " is a file.");
     const std::string normalized = LocalFile::normalize(folder).string();
-    s_.store.write(
-        [&] { s_.workspace.setWorkingFolder(s_.user().id, item_.id, normalized); });
+    s_.store.write([&] { s_.workspace.setWorkingFolder(s_.user().id, item_.id, normalized); });
 }
 
 } // namespace vss::server

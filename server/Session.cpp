@@ -12,8 +12,8 @@ namespace {
 
 const std::filesystem::path& requireStoreFile(const DatabaseLocation& location) {
     if (LocalFile::kind(location.store) != LocalFile::Kind::Plain)
-        throw VssError("The database " + quote(location.ini.string()) + " has no store: " +
-                       quote(location.store.string()) + " is missing.");
+        throw VssError("The database " + quote(location.ini.string()) +
+                       " has no store: " + quote(location.store.string()) + " is missing.");
     return location.store;
 }
 

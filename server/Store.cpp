@@ -87,7 +87,9 @@ void Statement::reset() {
     sqlite3_clear_bindings(stmt_);
 }
 
-std::int64_t Statement::integer(int column) const { return sqlite3_column_int64(stmt_, column); }
+std::int64_t Statement::integer(int column) const {
+    return sqlite3_column_int64(stmt_, column);
+}
 
 std::string Statement::text(int column) const {
     const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
@@ -183,9 +185,13 @@ void Store::exec(const std::string& sql) {
     }
 }
 
-void Store::write(const std::function<void()>& body) { transaction("BEGIN IMMEDIATE", body); }
+void Store::write(const std::function<void()>& body) {
+    transaction("BEGIN IMMEDIATE", body);
+}
 
-void Store::read(const std::function<void()>& body) { transaction("BEGIN", body); }
+void Store::read(const std::function<void()>& body) {
+    transaction("BEGIN", body);
+}
 
 void Store::transaction(const char* begin, const std::function<void()>& body) {
     if (depth_ > 0) {
@@ -217,8 +223,12 @@ void Store::transaction(const char* begin, const std::function<void()>& body) {
     }
 }
 
-std::int64_t Store::lastInsertId() const { return sqlite3_last_insert_rowid(db_); }
+std::int64_t Store::lastInsertId() const {
+    return sqlite3_last_insert_rowid(db_);
+}
 
-int Store::changes() const { return sqlite3_changes(db_); }
+int Store::changes() const {
+    return sqlite3_changes(db_);
+}
 
 } // namespace vss::server

@@ -85,8 +85,7 @@ User UserTable::authenticate(const std::string& name, const std::string& passwor
 
 std::string UserTable::hashPassword(const std::string& password) {
     char out[crypto_pwhash_STRBYTES];
-    if (crypto_pwhash_str(out, password.data(), password.size(),
-                          crypto_pwhash_OPSLIMIT_INTERACTIVE,
+    if (crypto_pwhash_str(out, password.data(), password.size(), crypto_pwhash_OPSLIMIT_INTERACTIVE,
                           crypto_pwhash_MEMLIMIT_INTERACTIVE) != 0)
         throw VssError("Not enough memory to hash the password.");
     return out;

@@ -14,13 +14,17 @@ template <class T, class V> HRESULT answer(T* out, const V& value) {
 }
 } // namespace
 
-HRESULT Version::get_VersionNumber(std::int32_t* number) { return answer(number, row_.number); }
+HRESULT Version::get_VersionNumber(std::int32_t* number) {
+    return answer(number, row_.number);
+}
 
 HRESULT Version::get_UserName(std::u16string* user) {
     return answer(user, com::widen(row_.user));
 }
 
-HRESULT Version::get_Date(std::int64_t* unixSeconds) { return answer(unixSeconds, row_.date); }
+HRESULT Version::get_Date(std::int64_t* unixSeconds) {
+    return answer(unixSeconds, row_.date);
+}
 
 HRESULT Version::get_Action(std::u16string* action) {
     return answer(action, com::widen(row_.action));

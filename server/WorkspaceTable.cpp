@@ -39,8 +39,8 @@ void WorkspaceTable::removeCheckout(std::int64_t itemId) {
 
 std::optional<std::string> WorkspaceTable::workingFolder(std::int64_t userId,
                                                          std::int64_t projectId) {
-    auto q = store_.prepare(
-        "SELECT folder FROM working_folders WHERE user_id = ?1 AND project_id = ?2");
+    auto q =
+        store_.prepare("SELECT folder FROM working_folders WHERE user_id = ?1 AND project_id = ?2");
     q.bind(1, userId).bind(2, projectId);
     if (!q.step())
         return std::nullopt;

@@ -15,7 +15,9 @@ bool userSaysYes(const std::string& question) {
     return ui::Application::instance().messageBox(question, kCaption, kQuestionStyle) == ui::IDYES;
 }
 
-std::uint16_t verbState(bool enabled) { return enabled ? 1 : 0; }
+std::uint16_t verbState(bool enabled) {
+    return enabled ? 1 : 0;
+}
 
 } // namespace
 
@@ -52,9 +54,13 @@ bool TVssInterface::IsFileUnderControl(const std::string& fileName) {
     }
 }
 
-std::uint16_t TVssInterface::CanWorkOnProject() { return verbState(ProjectBound && LoggedIn); }
+std::uint16_t TVssInterface::CanWorkOnProject() {
+    return verbState(ProjectBound && LoggedIn);
+}
 
-std::uint16_t TVssInterface::CanAddToControl() { return verbState(LoggedIn); }
+std::uint16_t TVssInterface::CanAddToControl() {
+    return verbState(LoggedIn);
+}
 
 std::uint16_t TVssInterface::CanWorkOnFile(const std::string& fileName) {
     return verbState(ProjectBound && LoggedIn && IsFileUnderControl(fileName));

@@ -26,7 +26,8 @@ struct TVSSProperties {
     friend bool operator==(const TVSSProperties&, const TVSSProperties&) = default;
 };
 
-inline constexpr const char kVersionControlKey[] = "Software\\Borland\\Delphi\\3.0\\Version Control";
+inline constexpr const char kVersionControlKey[] =
+    "Software\\Borland\\Delphi\\3.0\\Version Control";
 inline constexpr const char kSourceSafeKey[] = "Software\\Microsoft\\SourceSafe";
 inline constexpr const char kDatabasesKey[] = "Software\\Microsoft\\SourceSafe\\Databases";
 

@@ -42,13 +42,21 @@ template <class T, class V, class Getter> V readValue(const com::ComPtr<T>& p, G
 std::int32_t VssVersion::versionNumber() const {
     return readValue<vss::IVSSVersion, std::int32_t>(p_, &vss::IVSSVersion::get_VersionNumber);
 }
-std::string VssVersion::userName() const { return readString(p_, &vss::IVSSVersion::get_UserName); }
+std::string VssVersion::userName() const {
+    return readString(p_, &vss::IVSSVersion::get_UserName);
+}
 std::int64_t VssVersion::date() const {
     return readValue<vss::IVSSVersion, std::int64_t>(p_, &vss::IVSSVersion::get_Date);
 }
-std::string VssVersion::action() const { return readString(p_, &vss::IVSSVersion::get_Action); }
-std::string VssVersion::comment() const { return readString(p_, &vss::IVSSVersion::get_Comment); }
-std::string VssVersion::label() const { return readString(p_, &vss::IVSSVersion::get_Label); }
+std::string VssVersion::action() const {
+    return readString(p_, &vss::IVSSVersion::get_Action);
+}
+std::string VssVersion::comment() const {
+    return readString(p_, &vss::IVSSVersion::get_Comment);
+}
+std::string VssVersion::label() const {
+    return readString(p_, &vss::IVSSVersion::get_Label);
+}
 
 std::int32_t VssVersions::count() const {
     return readValue<vss::IVSSVersions, std::int32_t>(p_, &vss::IVSSVersions::get_Count);
@@ -73,9 +81,15 @@ VssItem VssItems::item(const std::string& name) const {
     return VssItem(std::move(i));
 }
 
-std::string VssItem::spec() const { return readString(p_, &vss::IVSSItem::get_Spec); }
-std::string VssItem::name() const { return readString(p_, &vss::IVSSItem::get_Name); }
-std::string VssItem::localSpec() const { return readString(p_, &vss::IVSSItem::get_LocalSpec); }
+std::string VssItem::spec() const {
+    return readString(p_, &vss::IVSSItem::get_Spec);
+}
+std::string VssItem::name() const {
+    return readString(p_, &vss::IVSSItem::get_Name);
+}
+std::string VssItem::localSpec() const {
+    return readString(p_, &vss::IVSSItem::get_LocalSpec);
+}
 void VssItem::setLocalSpec(const std::string& folder) const {
     OleCheck(need(p_)->put_LocalSpec(widen(folder)));
 }
@@ -150,8 +164,8 @@ void VssDatabase::open(const std::string& iniPath, const std::string& user,
 }
 VssItem VssDatabase::item(const std::string& spec, bool includeDeleted) const {
     com::ComPtr<vss::IVSSItem> i;
-    OleCheck(need(p_)->get_VSSItem(widen(spec), includeDeleted ? com::kTrue : com::kFalse,
-                                   i.put()));
+    OleCheck(
+        need(p_)->get_VSSItem(widen(spec), includeDeleted ? com::kTrue : com::kFalse, i.put()));
     return VssItem(std::move(i));
 }
 std::string VssDatabase::userName() const {

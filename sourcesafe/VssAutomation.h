@@ -110,7 +110,8 @@ public:
     VssDatabase() = default;
     explicit VssDatabase(com::ComPtr<vss::IVSSDatabase> p) : p_(std::move(p)) {}
 
-    void open(const std::string& iniPath, const std::string& user, const std::string& password) const;
+    void open(const std::string& iniPath, const std::string& user,
+              const std::string& password) const;
     VssItem item(const std::string& spec, bool includeDeleted = false) const;
     std::string userName() const;
     std::string srcSafeIni() const;

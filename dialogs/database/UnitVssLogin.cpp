@@ -36,7 +36,9 @@ QPushButton* button(QWidget* parent, const char* name, const char* text, int x, 
     return result;
 }
 
-QString qt(const std::string& text) { return QString::fromStdString(text); }
+QString qt(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 } // namespace
 

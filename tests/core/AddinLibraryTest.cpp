@@ -44,7 +44,7 @@ protected:
 };
 
 TEST_F(AddinLibraryTest, ExportsOnlyTheEntryPoint) {
-    EXPECT_EQ(dlsym(library, "_ZN11TVcsManager11GetIDStringEv"), nullptr);
+    EXPECT_EQ(dlsym(library, "_ZN11TVcsManager11GetIDStringB5cxx11Ev"), nullptr);
     EXPECT_EQ(dlsym(library, "_ZN12TVssRegistryC1Ev"), nullptr);
     EXPECT_EQ(dlsym(library, "_ZN12TVssRegistryC2Ev"), nullptr);
 }

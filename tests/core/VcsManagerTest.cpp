@@ -15,8 +15,8 @@
 #include <gtest/gtest.h>
 
 #include <set>
-#include <utility>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -64,7 +64,9 @@ protected:
         }
         return enabled;
     }
-    void bindTo(const std::string& binding) { client.client->vssInterface().ChangeProject(binding); }
+    void bindTo(const std::string& binding) {
+        client.client->vssInterface().ChangeProject(binding);
+    }
 
     testenv::TestEnvironment env;
     testenv::FakeVssServer server;
@@ -203,6 +205,27 @@ TEST_F(VcsManagerTest, VerbsWithoutACommandOnlyRestoreTheHostWindow) {
     EXPECT_TRUE(host.calls.empty());
     EXPECT_TRUE(driver.messages().empty());
     EXPECT_TRUE(driver.shownForms().empty());
+}
+
+// Each dialog verb asks the host for the current file just before its dialog, and the host
+// window is restored once the dialog has closed.
+TEST_F(VcsManagerTest, DialogVerbsFetchTheCurrentFileAndRestoreAfterwards) {
+    server->addProject("$/Proj");
+    server->addFile("$/Proj/Unit1.pas");
+    host.currentFile = "/home/ann/Proj/Unit1.pas";
+    client.client = new TVcsManager(&host);
+    bindTo("$/Proj");
+
+    int verbs = 0;
+    for (int verb : {0, 1, 2, 3, 6}) {
+        host.clearCalls();
+        driver.drive([](ui::Form& form) { QTest::keyClick(&form, Qt::Key_Escape); });
+        client->ExecuteVerb(verb);
+        ++verbs;
+        EXPECT_EQ(host.calls, std::vector<std::string>{"GetCurrentFile"}) << verb;
+        EXPECT_EQ(driver.shownForms().size(), static_cast<std::size_t>(verbs)) << verb;
+        EXPECT_EQ(driver.restoreCount(), verbs) << verb;
+    }
 }
 
 // An error from the command's preparation or the command itself leaves ExecuteVerb to the host,

@@ -9,6 +9,7 @@
 #include <ui/Form.h>
 #include <ui/ScriptedDriver.h>
 
+#include <QListWidget>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -70,6 +71,23 @@ TEST_F(VssNotifyTest, RemovedFileUnderControlIsOfferedForRemoval) {
     EXPECT_EQ(driver.messages()[0].style, 36);
     EXPECT_TRUE(driver.shownForms().empty());
     EXPECT_TRUE(host.calls.empty());
+}
+
+TEST_F(VssNotifyTest, RemovalAcceptedOpensTheRemoveDialogWithTheFileSelected) {
+    vss->ChangeProject("$/Proj");
+    driver.answer(ui::IDYES);
+    QStringList selected;
+    driver.drive([&selected](ui::Form& form) {
+        if (auto* list = form.findChild<QListWidget*>("ListBoxFileList"))
+            for (const QListWidgetItem* item : list->selectedItems())
+                selected << item->text();
+        QTest::keyClick(&form, Qt::Key_Escape);
+    });
+
+    notify(TFileNotification::RemovedFromProject, "/home/ann/Proj/Unit1.pas");
+
+    EXPECT_EQ(driver.shownForms().size(), 1u);
+    EXPECT_EQ(selected, QStringList{"Unit1.pas"});
 }
 
 TEST_F(VssNotifyTest, OtherCodesAndEventsDoNothing) {

@@ -235,8 +235,8 @@ TEST_F(FileOperationsTest, WritableCopyThatDiffersFollowsTheReplaceGroup) {
 
     // A read-only copy that differs is simply replaced; no temporary file is left behind.
     write(mainPath_, "stale\n");
-    fs::permissions(mainPath_, fs::perms::owner_write | fs::perms::group_write |
-                                   fs::perms::others_write,
+    fs::permissions(mainPath_,
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
     ASSERT_EQ(get(main_.get(), local, 0), com::S_OK) << lastError();
     EXPECT_EQ(read(mainPath_), "line 1\nline 2\nline 3\nline 4\n");
@@ -301,6 +301,14 @@ TEST_F(FileOperationsTest, ProjectGetRecursesOnlyWhenAsked) {
     EXPECT_NE(get(demo_.get(), local, vss::FlagRecursiveYes), com::S_OK);
     EXPECT_NE(lastError().find("Main.pas"), std::string::npos);
     EXPECT_TRUE(fs::exists(target / "Sub" / "Deep.pas"));
+
+    // ... unless the user has it checked out: then it is work in progress and left alone.
+    ASSERT_EQ(main_->Checkout(u"", wide((target / "Main.pas").string()), vss::FlagSkip), com::S_OK)
+        << lastError();
+    ASSERT_EQ(get(demo_.get(), local, 0), com::S_OK) << lastError();
+    EXPECT_EQ(read(target / "Main.pas"), "local edit\n");
+    ASSERT_EQ(get(demo_.get(), local, vss::FlagReplace), com::S_OK) << lastError();
+    EXPECT_EQ(read(target / "Main.pas"), "line 1\nline 2\nline 3\n");
 }
 
 TEST_F(FileOperationsTest, NoWorkingFolderIsSaidPlainly) {

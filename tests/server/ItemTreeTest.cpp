@@ -34,8 +34,9 @@ TEST_F(ItemTreeTest, RootAndSpecsAreNormalised) {
 
 TEST_F(ItemTreeTest, BadSpecsAndNamesAreRefusedQuotingThem) {
     project(db_.get(), "Demo");
-    for (const std::string& bad : std::vector<std::string>{"Demo", "$Demo", "$/Demo//x", "$/Demo/a:b", "$/De*mo", "$/ Demo", "$/.", "$/..",
-          "$/Demo/a\\b", "", "$/a\x01", "$/" + std::string(256, 'n')}) {
+    for (const std::string& bad : std::vector<std::string>{
+             "Demo", "$Demo", "$/Demo//x", "$/Demo/a:b", "$/De*mo", "$/ Demo", "$/.", "$/..",
+             "$/Demo/a\\b", "", "$/a\x01", "$/" + std::string(256, 'n')}) {
         ComPtr<vss::IVSSItem> found;
         EXPECT_NE(db_->get_VSSItem(wide(bad), com::kFalse, found.put()), com::S_OK) << bad;
         const std::string error = lastError();
@@ -67,11 +68,9 @@ TEST_F(ItemTreeTest, ChildrenKeepAddedOrderAndAreFoundByNameWithoutCase) {
     ComPtr<vss::IVSSItems> items;
     ASSERT_EQ(demo->get_Items(com::kFalse, items.put()), com::S_OK);
     ComPtr<vss::IVSSItem> byName;
-    ASSERT_EQ(items->get_Item(com::Variant(std::u16string(u"ALPHA.PAS")), byName.put()),
-              com::S_OK);
+    ASSERT_EQ(items->get_Item(com::Variant(std::u16string(u"ALPHA.PAS")), byName.put()), com::S_OK);
     EXPECT_EQ(spec(byName.get()), "$/Demo/alpha.pas");
-    EXPECT_NE(items->get_Item(com::Variant(std::u16string(u"none.pas")), byName.put()),
-              com::S_OK);
+    EXPECT_NE(items->get_Item(com::Variant(std::u16string(u"none.pas")), byName.put()), com::S_OK);
     EXPECT_NE(items->get_Item(com::Variant(0), byName.put()), com::S_OK);
     EXPECT_NE(items->get_Item(com::Variant(5), byName.put()), com::S_OK);
 
@@ -98,9 +97,9 @@ TEST_F(ItemTreeTest, AddStoresFileMakesItReadOnlyAndRefusesDuplicates) {
     EXPECT_TRUE(writable(kept));
 
     ComPtr<vss::IVSSItem> again;
-    EXPECT_NE(demo->Add(wide(write(work() / "other" / "MAIN.pas", "y").string()), u"", 0,
-                        again.put()),
-              com::S_OK);
+    EXPECT_NE(
+        demo->Add(wide(write(work() / "other" / "MAIN.pas", "y").string()), u"", 0, again.put()),
+        com::S_OK);
     EXPECT_NE(lastError().find("Main.pas"), std::string::npos);
     ComPtr<vss::IVSSItem> sub;
     EXPECT_NE(demo->NewSubproject(u"main.PAS", u"", sub.put()), com::S_OK);
@@ -118,9 +117,9 @@ TEST_F(ItemTreeTest, EmptyAndBinaryFilesAndComments) {
 
     const std::string big(1 << 20, 'c');
     ComPtr<vss::IVSSItem> file;
-    ASSERT_EQ(demo->Add(wide(write(work() / "Demo" / "Big.txt", "b").string()), wide(big), 0,
-                        file.put()),
-              com::S_OK)
+    ASSERT_EQ(
+        demo->Add(wide(write(work() / "Demo" / "Big.txt", "b").string()), wide(big), 0, file.put()),
+        com::S_OK)
         << lastError();
     ComPtr<vss::IVSSVersions> versions;
     ASSERT_EQ(file->get_Versions(0, versions.put()), com::S_OK);
@@ -176,8 +175,8 @@ TEST_F(ItemTreeTest, DeleteHidesAndRecoverRestores) {
     ASSERT_EQ(found->put_Deleted(com::kFalse), com::S_OK) << lastError();
     item(db_.get(), "$/Demo/Main.pas");
     EXPECT_EQ(actions(demo.get()),
-              (std::vector<std::string>{"Recovered Main.pas", "Deleted Main.pas",
-                                        "Added Main.pas", "Created"}));
+              (std::vector<std::string>{"Recovered Main.pas", "Deleted Main.pas", "Added Main.pas",
+                                        "Created"}));
     EXPECT_NE(item(db_.get(), "$/")->put_Deleted(com::kTrue), com::S_OK);
 }
 

@@ -30,14 +30,12 @@ void ServerTest::TearDown() {
 
 ComPtr<vss::IVSSDatabase> ServerTest::newDatabase() {
     ComPtr<vss::IVSSDatabase> db;
-    EXPECT_EQ(ComGetClassObject(&vss::CLSID_VSSDatabase, &vss::IVSSDatabase::kIid,
-                                db.putVoid()),
+    EXPECT_EQ(ComGetClassObject(&vss::CLSID_VSSDatabase, &vss::IVSSDatabase::kIid, db.putVoid()),
               com::S_OK);
     return db;
 }
 
-ComPtr<vss::IVSSDatabase> ServerTest::open(const std::string& user,
-                                           const std::string& password) {
+ComPtr<vss::IVSSDatabase> ServerTest::open(const std::string& user, const std::string& password) {
     auto db = newDatabase();
     const com::HRESULT hr = db->Open(wide(ini().string()), wide(user), wide(password));
     EXPECT_EQ(hr, com::S_OK) << lastError();
@@ -137,8 +135,7 @@ std::vector<std::string> ServerTest::actions(vss::IVSSItem* item) {
 
 std::vector<std::string> ServerTest::childNames(vss::IVSSItem* project, bool includeDeleted) {
     ComPtr<vss::IVSSItems> items;
-    EXPECT_EQ(project->get_Items(includeDeleted ? com::kTrue : com::kFalse, items.put()),
-              com::S_OK)
+    EXPECT_EQ(project->get_Items(includeDeleted ? com::kTrue : com::kFalse, items.put()), com::S_OK)
         << lastError();
     std::vector<std::string> names;
     std::int32_t count = 0;

@@ -10,8 +10,7 @@
 #include <filesystem>
 #include <string>
 
-extern "C" com::HRESULT ComGetClassObject(const com::CLSID* clsid, const com::IID* iid,
-                                          void** out);
+extern "C" com::HRESULT ComGetClassObject(const com::CLSID* clsid, const com::IID* iid, void** out);
 
 namespace servertest {
 
@@ -32,8 +31,7 @@ protected:
                                bool includeDeleted = false);
     // A project under "$/" with its working folder set to work()/name.
     ComPtr<vss::IVSSItem> project(vss::IVSSDatabase* db, const std::string& name);
-    ComPtr<vss::IVSSItem> add(vss::IVSSItem* project, const fs::path& file,
-                              std::int32_t flags = 0);
+    ComPtr<vss::IVSSItem> add(vss::IVSSItem* project, const fs::path& file, std::int32_t flags = 0);
 
     // The description of the last failure, taken from the error info.
     static std::string lastError();

@@ -142,7 +142,7 @@ TEST_F(VssInterfaceTest, FileUnderControlIsLookedUpByNameInTheBoundProject) {
     EXPECT_TRUE(vss.IsFileUnderControl("C:\\Proj\\Unit1.pas"));
     EXPECT_FALSE(vss.IsFileUnderControl("/home/ann/Proj/Unit2.pas"));
     EXPECT_EQ(server->lookups, (std::vector<std::string>{"$/Proj/Unit1.pas", "$/Proj/Unit1.pas",
-                                                          "$/Proj/Unit2.pas"}));
+                                                         "$/Proj/Unit2.pas"}));
     EXPECT_EQ(server->liveObjects, 1); // each item found was released at once
 
     server->lookups.clear();

@@ -8,8 +8,8 @@ namespace testenv {
 namespace {
 
 using com::HRESULT;
-using com::VARIANT_BOOL;
 using com::narrow;
+using com::VARIANT_BOOL;
 using com::widen;
 
 std::string lower(std::string text) {
@@ -25,7 +25,9 @@ const FakeVssState::Item* findItem(const FakeVssState& state, const std::string&
     return nullptr;
 }
 
-HRESULT notImplemented() { return com::reportError(com::E_NOTIMPL, u"Not implemented by the fake"); }
+HRESULT notImplemented() {
+    return com::reportError(com::E_NOTIMPL, u"Not implemented by the fake");
+}
 
 std::string parentOf(const std::string& spec) {
     const std::size_t slash = spec.find_last_of('/');
@@ -167,15 +169,15 @@ public:
         open_ = true;
         return com::S_OK;
     }
-    HRESULT get_VSSItem(const std::u16string& spec, VARIANT_BOOL,
-                        vss::IVSSItem** item) override {
+    HRESULT get_VSSItem(const std::u16string& spec, VARIANT_BOOL, vss::IVSSItem** item) override {
         *item = nullptr;
         const std::string text = narrow(spec);
         state_->lookups.push_back(text);
         if (!open_)
             return com::reportError(com::E_FAIL, u"The database is not open");
         if (findItem(*state_, text) == nullptr)
-            return com::reportError(com::E_FAIL, widen(text + " is not an existing filename or project"));
+            return com::reportError(com::E_FAIL,
+                                    widen(text + " is not an existing filename or project"));
         *item = new FakeItem(state_, text);
         return com::S_OK;
     }
@@ -214,6 +216,8 @@ FakeVssServer::FakeVssServer() : state_(std::make_shared<FakeVssState>()) {
     });
 }
 
-FakeVssServer::~FakeVssServer() { com::unregisterInProcessFactory(vss::CLSID_VSSDatabase); }
+FakeVssServer::~FakeVssServer() {
+    com::unregisterInProcessFactory(vss::CLSID_VSSDatabase);
+}
 
 } // namespace testenv

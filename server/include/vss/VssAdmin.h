@@ -23,7 +23,8 @@ public:
 
 // Creates srcsafe.ini and the store in the folder (created when missing; must not hold a
 // database yet), with one user `adminUser` without a password and the root project "$/".
-VSS_ADMIN_API void createDatabase(const std::filesystem::path& folder, const std::string& adminUser = "Admin");
+VSS_ADMIN_API void createDatabase(const std::filesystem::path& folder,
+                                  const std::string& adminUser = "Admin");
 
 // The database folder as Open would pick it for an empty ini path: $SSDIR, else the registry's
 // current database, else the first registered one. Raises when there is none.
@@ -31,9 +32,9 @@ VSS_ADMIN_API std::filesystem::path defaultDatabaseFolder();
 
 // An empty password means the user has none.
 VSS_ADMIN_API void addUser(const std::filesystem::path& folder, const std::string& user,
-             const std::string& password = {});
+                           const std::string& password = {});
 VSS_ADMIN_API void setPassword(const std::filesystem::path& folder, const std::string& user,
-                 const std::string& password);
+                               const std::string& password);
 VSS_ADMIN_API std::vector<std::string> users(const std::filesystem::path& folder);
 
 struct CheckoutInfo {
@@ -45,11 +46,11 @@ struct CheckoutInfo {
 };
 // Check-outs of the files under a project (recursively), in spec order.
 VSS_ADMIN_API std::vector<CheckoutInfo> checkouts(const std::filesystem::path& folder,
-                                    const std::string& projectSpec = "$/");
+                                                  const std::string& projectSpec = "$/");
 
 // Writes the content of a file's version (0 = the latest) to out, in bounded memory.
 VSS_ADMIN_API void writeVersion(const std::filesystem::path& folder, const std::string& fileSpec,
-                  std::int32_t version, std::ostream& out);
+                                std::int32_t version, std::ostream& out);
 
 struct VerifyReport {
     std::vector<std::string> problems; // empty when the store is sound

@@ -23,7 +23,9 @@ using reg::Value;
 
 constexpr const char kFailure[] = "Can not login to Source Safe database.";
 
-void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+void click(QPushButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton);
+}
 
 class VssLoginTest : public ::testing::Test {
 protected:
@@ -63,17 +65,17 @@ TEST_F(VssLoginTest, WindowAndControls) {
     EXPECT_EQ(form.defaultButton(), form.ButtonOk);
     EXPECT_EQ(form.cancelButton(), form.ButtonCancel);
     EXPECT_FALSE(form.CoBoxDataBases->isEditable());
-    for (const char* name : {"EditUser", "EditPassword", "Button1", "ButtonOk", "ButtonCancel",
-                             "CoBoxDataBases", "LabelUser", "LabelPassword", "LabelDataBase",
-                             "LabelPath", "LabelDir"})
+    for (const char* name :
+         {"EditUser", "EditPassword", "Button1", "ButtonOk", "ButtonCancel", "CoBoxDataBases",
+          "LabelUser", "LabelPassword", "LabelDataBase", "LabelPath", "LabelDir"})
         EXPECT_NE(form.findChild<QWidget*>(name), nullptr) << name;
     EXPECT_EQ(form.LabelUser->text(), "Username");
     EXPECT_EQ(form.LabelPassword->text(), "Password");
     EXPECT_EQ(form.LabelDataBase->text(), "Database");
     EXPECT_EQ(form.LabelPath->text(), "Path");
 
-    const std::vector<QWidget*> order = {form.EditUser,   form.EditPassword, form.Button1,
-                                         form.ButtonOk,   form.ButtonCancel, form.CoBoxDataBases};
+    const std::vector<QWidget*> order = {form.EditUser, form.EditPassword, form.Button1,
+                                         form.ButtonOk, form.ButtonCancel, form.CoBoxDataBases};
     for (std::size_t i = 0; i + 1 < order.size(); ++i)
         EXPECT_EQ(order[i]->nextInFocusChain(), order[i + 1]) << i;
 

@@ -140,7 +140,7 @@ TEST_F(FileList, CloseStaysEnabledAfterEverySuccessUntilTheUserClicks) {
         EXPECT_EQ(dialog.ButtonOk->text(), "Close");
         EXPECT_TRUE(selectedEntries(list).isEmpty());
         EXPECT_TRUE(dialog.ButtonOk->isEnabled());
-        EXPECT_TRUE(dialog.ButtonOk->hasFocus());
+        EXPECT_EQ(dialog.focusWidget(), dialog.ButtonOk);
         EXPECT_FALSE(dialog.ButtonCancel->isEnabled());
         EXPECT_FALSE(dialog.ButtonAdvanced->isEnabled());
         clickBelowEntries(list);
@@ -185,6 +185,7 @@ TEST_F(FileList, EnterInTheListRunsAndEnterInTheCommentStartsALine) {
         clickEntry(dialog.ListBoxFileList, 1);
         QTest::keyClick(dialog.ListBoxFileList, Qt::Key_Enter);
         EXPECT_EQ(dialog.ButtonOk->text(), "Close");
+        clickEntry(dialog.ListBoxFileList, 0);
         click(dialog.ButtonOk);
     });
     dialog.showModal();
