@@ -1,5 +1,7 @@
 #include "DelphiProject.h"
 
+#include "ReadOnly.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -239,8 +241,7 @@ void DelphiProject::addFile(const QString& fullPath) {
         text.insert(clause_.headerEnd, u"\n\nuses\n  "_qs + entry + u';');
     else
         text.insert(clause_.semicolon, u",\n  "_qs + entry);
-    setText(std::move(text));
-    save();
+    replaceText(std::move(text));
 }
 
 void DelphiProject::removeFile(const QString& fullPath) {
@@ -267,8 +268,13 @@ void DelphiProject::removeFile(const QString& fullPath) {
         const qsizetype from = entries[index - 1].end;
         text.remove(from, entries[index].end - from);
     }
-    setText(std::move(text));
-    save();
+    replaceText(std::move(text));
+}
+
+void DelphiProject::replaceText(QString text) {
+    DelphiProject edited(path_, std::move(text), latin1_);
+    edited.save();
+    *this = std::move(edited);
 }
 
 void DelphiProject::setText(QString text) {
@@ -278,6 +284,10 @@ void DelphiProject::setText(QString text) {
 }
 
 void DelphiProject::save() const {
+    // A read-only project file is one not checked out: replacing it would bypass that.
+    if (isReadOnlyFile(path_))
+        throw ProjectError("The project " + path_.toStdString() +
+                           " is read-only; check it out first.");
     QSaveFile file(path_);
     if (!file.open(QIODevice::WriteOnly))
         throw ProjectError("Cannot write the project " + path_.toStdString() + ": " +

@@ -51,6 +51,8 @@ private:
 
     QString resolve(const QString& written) const;
     void setText(QString text);
+    // Saves the edited text; the project changes only when the file was written.
+    void replaceText(QString text);
     void save() const;
 
     QString path_;

@@ -1,5 +1,7 @@
 #include "EditorTabs.h"
 
+#include "ReadOnly.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -58,7 +60,7 @@ bool EditorTabs::load(QPlainTextEdit* editor, const QString& path, QString* erro
     }
     editor->setPlainText(QString::fromUtf8(file.readAll()));
     editor->document()->setModified(false);
-    editor->setReadOnly(!QFileInfo(path).isWritable());
+    editor->setReadOnly(isReadOnlyFile(path));
     updateTabTitle(editor);
     return true;
 }

@@ -4,6 +4,7 @@
 #include "ControlDriver.h"
 #include "ControlInspector.h"
 #include "MainWindow.h"
+#include "ReadOnly.h"
 #include "WindowWatcher.h"
 
 #include <QApplication>
@@ -330,7 +331,7 @@ void ScriptRunner::expect(const QString& name, const QString& property, const QS
 
 void ScriptRunner::writeFile(const QString& path, const QString& text) {
     const QFileInfo info(absolute(path));
-    if (info.exists() && !info.isWritable())
+    if (isReadOnlyFile(info.filePath()))
         throw ScriptFailure(info.filePath().toStdString() + " is read-only");
     QDir().mkpath(info.absolutePath());
     QSaveFile file(info.filePath());

@@ -87,7 +87,10 @@ void FileOperations::get(std::string& local, std::int32_t flags) {
     std::vector<std::string> problems;
     s_.store.write([&] {
         problems.clear();
-        getProject(item_, folder, flags, problems);
+        LocalFile::Batch batch;
+        getProject(item_, folder, flags, batch, problems);
+        for (std::string& failure : batch.commit())
+            problems.push_back(std::move(failure));
     });
     local = folder;
     if (!problems.empty()) {
@@ -99,7 +102,8 @@ void FileOperations::get(std::string& local, std::int32_t flags) {
 }
 
 void FileOperations::getProject(const ItemRef& project, const std::string& folder,
-                                std::int32_t flags, std::vector<std::string>& problems) {
+                                std::int32_t flags, LocalFile::Batch& batch,
+                                std::vector<std::string>& problems) {
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     if (ec) {
@@ -111,7 +115,7 @@ void FileOperations::getProject(const ItemRef& project, const std::string& folde
         const std::string path = join(folder, child.name);
         if (child.isProject()) {
             if (recursive)
-                getProject(child, path, flags, problems);
+                getProject(child, path, flags, batch, problems);
             continue;
         }
         const std::int32_t replace = flags & kMaskReplace;
@@ -121,7 +125,7 @@ void FileOperations::getProject(const ItemRef& project, const std::string& folde
                 continue;
         }
         try {
-            getFile(child, path, flags, false);
+            getFile(child, path, flags, false, &batch);
         } catch (const BusyError&) {
             throw;
         } catch (const VssError& e) {
@@ -131,7 +135,8 @@ void FileOperations::getProject(const ItemRef& project, const std::string& folde
 }
 
 FileOperations::Outcome FileOperations::getFile(const ItemRef& file, const std::string& path,
-                                                std::int32_t flags, bool forCheckout) {
+                                                std::int32_t flags, bool forCheckout,
+                                                LocalFile::Batch* batch) {
     const VersionRow latest = s_.items.latestContent(file.id);
     const bool readOnly = !forCheckout && (flags & kMaskReadOnly) != FlagWritable;
     const LocalFile::Kind kind = LocalFile::kind(path);
@@ -158,12 +163,13 @@ FileOperations::Outcome FileOperations::getFile(const ItemRef& file, const std::
             }
         }
     }
-    writeVersion(file, latest, path, flags, readOnly);
+    writeVersion(file, latest, path, flags, readOnly, batch);
     return Outcome::Written;
 }
 
 void FileOperations::writeVersion(const ItemRef& file, const VersionRow& version,
-                                  const std::string& path, std::int32_t flags, bool readOnly) {
+                                  const std::string& path, std::int32_t flags, bool readOnly,
+                                  LocalFile::Batch* batch) {
     LocalFile::WriteOptions options;
     options.readOnly = readOnly;
     switch (flags & kMaskTime) {
@@ -177,9 +183,15 @@ void FileOperations::writeVersion(const ItemRef& file, const VersionRow& version
     default:
         break;
     }
-    LocalFile::writeAtomically(
-        path, [&](const LocalFile::Sink& sink) { s_.contents.read(version.contentId, sink); },
-        options);
+    const LocalFile::Producer produce = [&](const LocalFile::Sink& sink) {
+        s_.contents.read(version.contentId, sink);
+    };
+    if (batch) {
+        batch->stage(path, produce, options,
+                     [this, file, number = version.number, path] { record(file, number, path); });
+        return;
+    }
+    LocalFile::writeAtomically(path, produce, options);
     record(file, version.number, path);
 }
 

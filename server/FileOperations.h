@@ -30,12 +30,13 @@ private:
 
     // Brings one file's local copy to the latest version under the flags' replace, compare,
     // time and read-only groups.
+    // With a batch, a new local copy is staged in it rather than written at once.
     Outcome getFile(const ItemRef& file, const std::string& path, std::int32_t flags,
-                    bool writable);
+                    bool forCheckout, LocalFile::Batch* batch = nullptr);
     void getProject(const ItemRef& project, const std::string& folder, std::int32_t flags,
-                    std::vector<std::string>& problems);
+                    LocalFile::Batch& batch, std::vector<std::string>& problems);
     void writeVersion(const ItemRef& file, const VersionRow& version, const std::string& path,
-                      std::int32_t flags, bool readOnly);
+                      std::int32_t flags, bool readOnly, LocalFile::Batch* batch = nullptr);
     void merge(const ItemRef& file, const VersionRow& latest, const std::string& path);
     // True when the local file holds the version's content, as the compare mode judges.
     // A fingerprint taken on the way is handed out through `taken`.

@@ -3,6 +3,7 @@
 #include "Errors.h"
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 #include <fcntl.h>
 #include <random>
@@ -110,8 +111,8 @@ void LocalFile::Reader::rewind() {
         throw fileError("Cannot read the file", file_);
 }
 
-void LocalFile::writeAtomically(const fs::path& target, const Producer& produce,
-                                const WriteOptions& options) {
+fs::path LocalFile::writeTemporary(const fs::path& target, const Producer& produce,
+                                   const WriteOptions& options, bool sync) {
     const Kind existing = kind(target);
     if (existing == Kind::Folder)
         throw VssError("Cannot write " + quote(target.string()) + ": a folder has that name.");
@@ -145,20 +146,78 @@ void LocalFile::writeAtomically(const fs::path& target, const Producer& produce,
             if (::futimens(fd, times) != 0)
                 throw fileError("Cannot set the time stamp of", temp);
         }
-        if (::fsync(fd) != 0)
+        if (sync && ::fsync(fd) != 0)
             throw fileError("Cannot write", temp);
         const int rc = ::close(fd);
         fd = -1;
         if (rc != 0)
             throw fileError("Cannot write", temp);
-        if (::rename(temp.c_str(), target.c_str()) != 0)
-            throw fileError("Cannot replace", target);
     } catch (...) {
         if (fd >= 0)
             ::close(fd);
         ::unlink(temp.c_str());
         throw;
     }
+    return temp;
+}
+
+void LocalFile::writeAtomically(const fs::path& target, const Producer& produce,
+                                const WriteOptions& options) {
+    const fs::path temp = writeTemporary(target, produce, options, true);
+    if (::rename(temp.c_str(), target.c_str()) != 0) {
+        const VssError error = fileError("Cannot replace", target);
+        ::unlink(temp.c_str());
+        throw error;
+    }
+}
+
+LocalFile::Batch::~Batch() {
+    for (const Staged& s : staged_)
+        ::unlink(s.temp.c_str());
+}
+
+void LocalFile::Batch::stage(const fs::path& target, const Producer& produce,
+                             const WriteOptions& options, std::function<void()> done) {
+    staged_.push_back({writeTemporary(target, produce, options, false), target, std::move(done)});
+}
+
+std::vector<std::string> LocalFile::Batch::commit() {
+    std::vector<std::string> failures;
+    // One sync per file system holding a staged file.
+    std::vector<dev_t> synced;
+    for (const Staged& s : staged_) {
+        struct stat st {};
+        if (::stat(s.temp.c_str(), &st) != 0 ||
+            std::find(synced.begin(), synced.end(), st.st_dev) != synced.end())
+            continue;
+        const int fd = ::open(s.temp.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0 || ::syncfs(fd) != 0) {
+            const std::string why = reason();
+            if (fd >= 0)
+                ::close(fd);
+            throw VssError("Cannot write the files to disk: " + why);
+        }
+        ::close(fd);
+        synced.push_back(st.st_dev);
+    }
+    std::vector<Staged> staged = std::move(staged_);
+    staged_.clear();
+    for (std::size_t i = 0; i < staged.size(); ++i) {
+        const Staged& s = staged[i];
+        if (::rename(s.temp.c_str(), s.target.c_str()) != 0) {
+            failures.push_back(fileError("Cannot replace", s.target).what());
+            ::unlink(s.temp.c_str());
+            continue;
+        }
+        try {
+            s.done();
+        } catch (...) {
+            for (std::size_t j = i + 1; j < staged.size(); ++j)
+                ::unlink(staged[j].temp.c_str());
+            throw;
+        }
+    }
+    return failures;
 }
 
 LocalFile::Kind LocalFile::kind(const fs::path& file) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vss::server {
 
@@ -46,6 +47,32 @@ public:
     static void writeAtomically(const std::filesystem::path& target, const Producer& produce,
                                 const WriteOptions& options);
 
+    // Writes many files, each atomically, with one file-system sync for all of them instead of
+    // one per file: contents go to temporary names first and are renamed into place only after
+    // the sync. Temporary files left by a batch that is not committed are removed.
+    class Batch {
+    public:
+        Batch() = default;
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+        // Writes the temporary file now (raising as writeAtomically does); `done` runs once
+        // the file has its real name.
+        void stage(const std::filesystem::path& target, const Producer& produce,
+                   const WriteOptions& options, std::function<void()> done);
+        // Syncs, then renames every staged file. Returns the failures, one message each.
+        std::vector<std::string> commit();
+
+    private:
+        struct Staged {
+            std::filesystem::path temp;
+            std::filesystem::path target;
+            std::function<void()> done;
+        };
+        std::vector<Staged> staged_;
+    };
+
     enum class Kind { Missing, Plain, Folder, Link, Other };
     static Kind kind(const std::filesystem::path& file);
     // Any write permission bit set.
@@ -56,6 +83,12 @@ public:
     // Normalises a path handed in by a caller: "\" counts as a separator, doubled separators
     // collapse, a relative path is taken from the current folder, a trailing separator goes.
     static std::filesystem::path normalize(const std::string& path);
+
+private:
+    // Writes the content to a new temporary file beside the target and returns its name.
+    static std::filesystem::path writeTemporary(const std::filesystem::path& target,
+                                                const Producer& produce,
+                                                const WriteOptions& options, bool sync);
 };
 
 } // namespace vss::server

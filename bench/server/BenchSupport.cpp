@@ -11,8 +11,7 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 
-extern "C" com::HRESULT ComGetClassObject(const com::CLSID* clsid, const com::IID* iid,
-                                          void** out);
+extern "C" com::HRESULT ComGetClassObject(const com::CLSID* clsid, const com::IID* iid, void** out);
 extern char** environ;
 
 namespace bench {
@@ -76,8 +75,8 @@ ChildResult runChild(const std::vector<std::string>& argv) {
     ChildResult result;
     const Stopwatch watch;
     pid_t pid = 0;
-    const int rc = ::posix_spawn(&pid, args[0].c_str(), &actions, nullptr, pointers.data(),
-                                 environ);
+    const int rc =
+        ::posix_spawn(&pid, args[0].c_str(), &actions, nullptr, pointers.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0)
         throw std::runtime_error("cannot start " + args[0] + ": " + std::strerror(rc));
@@ -91,6 +90,8 @@ ChildResult runChild(const std::vector<std::string>& argv) {
     return result;
 }
 
-fs::path ssTool() { return QM_SS_PATH; }
+fs::path ssTool() {
+    return QM_SS_PATH;
+}
 
 } // namespace bench

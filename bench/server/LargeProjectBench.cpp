@@ -1,6 +1,7 @@
 #include "BenchSupport.h"
 #include "Benches.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <random>
@@ -17,22 +18,18 @@ std::string fileName(int i) {
     return name;
 }
 
-// Adds `files` tiny files, one Add each (the automation interface has no bulk add).
-void build(vss::IVSSItem& project, const fs::path& local, int files) {
-    fs::create_directories(local);
+// Adds files from..to-1, one Add each (the automation interface has no bulk add).
+void build(vss::IVSSItem& project, const fs::path& local, int from, int to) {
     const Stopwatch watch;
-    for (int i = 0; i < files; ++i) {
+    for (int i = from; i < to; ++i) {
         const fs::path file = local / fileName(i);
         std::ofstream(file) << "file " << i << "\n";
         com::ComPtr<vss::IVSSItem> added;
         check(project.Add(com::widen(file.string()), u"", 0, added.put()), "Add");
-        if ((i + 1) % (files / 10 > 0 ? files / 10 : 1) == 0) {
-            std::printf("  ... %d files added, %.1f s\n", i + 1, watch.seconds());
-            std::fflush(stdout);
-        }
     }
     const double s = watch.seconds();
-    std::printf("build: %d Adds in %.1f s (%.2f ms per Add)\n", files, s, s * 1000 / files);
+    std::printf("build: files %d..%d added in %.1f s (%.2f ms per Add)\n", from + 1, to, s,
+                s * 1000 / (to - from));
 }
 
 void lookups(vss::IVSSDatabase& db, int files, std::mt19937& random) {
@@ -87,10 +84,19 @@ void largeProject(int files) {
     const ScratchFolder scratch;
     auto db = createAndOpen(scratch.path() / "db");
     auto big = newProject(*item(*db, "$/"), "Big");
-    build(*big, scratch.path() / "local", files);
+    fs::create_directories(scratch.path() / "local");
     std::mt19937 random(12345);
-    lookups(*db, files, random);
-    snapshot(*big, files, random);
+    // Figures at every tenfold size on the way, so a long build shows how they grow.
+    int built = 0;
+    for (int size = 1000; built < files; size *= 10) {
+        const int target = std::min(size, files);
+        build(*big, scratch.path() / "local", built, target);
+        built = target;
+        std::printf("-- at %d files:\n", built);
+        lookups(*db, built, random);
+        snapshot(*big, built, random);
+        std::fflush(stdout);
+    }
 }
 
 } // namespace bench

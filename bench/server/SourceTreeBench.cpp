@@ -49,8 +49,7 @@ void addAll(vss::IVSSItem& root, const fs::path& source, const std::vector<fs::p
     for (const auto& file : files) {
         com::ComPtr<vss::IVSSItem> added;
         check(tree.project(file.parent_path())
-                  .Add(com::widen((source / file).string()), u"", vss::FlagWritable,
-                       added.put()),
+                  .Add(com::widen((source / file).string()), u"", vss::FlagWritable, added.put()),
               "Add " + file.string());
     }
     std::printf("added %zu files in %.2f s\n", files.size(), watch.seconds());

@@ -12,8 +12,8 @@ namespace ss {
 class Context {
 public:
     std::optional<std::filesystem::path> databaseOption; // --db
-    std::string user;                                     // --user; empty: the server's default
-    bool passwordFromStdin = false;                       // --password-stdin
+    std::string user;                                    // --user; empty: the server's default
+    bool passwordFromStdin = false;                      // --password-stdin
 
     // --db, else $SSDIR, else the registered current (or first) database; raises UsageError
     // when none is named anywhere.

@@ -111,21 +111,36 @@ int runVerify(Context& context, const ParsedArguments&) {
 
 std::vector<Command> databaseCommands() {
     return {
-        {"create", "DIR [--admin NAME]",
+        {"create",
+         "DIR [--admin NAME]",
          "Create a new database in DIR with one administrator without a password.",
          "  --admin NAME   the administrator's name (default: Admin)\n"
          "DIR is created when missing and must not hold a database yet.",
-         {{"--admin", true}}, 1, 1, runCreate},
-        {"adduser", "NAME [--password-stdin]", "Add a user to the database.",
+         {{"--admin", true}},
+         1,
+         1,
+         runCreate},
+        {"adduser",
+         "NAME [--password-stdin]",
+         "Add a user to the database.",
          "  --password-stdin   read the user's password from standard input's first line\n"
          "Without it the user has no password. Passwords are never taken from the command "
          "line.",
-         {{"--password-stdin", false}}, 1, 1, runAddUser},
-        {"password", "NAME",
-         "Set a user's password to standard input's first line (an empty line removes it).", "",
-         {}, 1, 1, runPassword},
+         {{"--password-stdin", false}},
+         1,
+         1,
+         runAddUser},
+        {"password",
+         "NAME",
+         "Set a user's password to standard input's first line (an empty line removes it).",
+         "",
+         {},
+         1,
+         1,
+         runPassword},
         {"users", "", "List the database's users.", "", {}, 0, 0, runUsers},
-        {"register", "[--name NAME] [--current] [--library PATH]",
+        {"register",
+         "[--name NAME] [--current] [--library PATH]",
          "Register the server and the database in the registry.",
          "  --name NAME      the name under \"Databases\" (default: the folder's name)\n"
          "  --current        also make it the current database (APICurrentDatabase)\n"
@@ -133,10 +148,17 @@ std::vector<Command> databaseCommands() {
          "Writes the server's class, SCCServerPath and the database's folder under "
          "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\SourceSafe.",
          {{"--name", true}, {"--current", false}, {"--library", true}},
-         0, 0, runRegister},
-        {"verify", "",
+         0,
+         0,
+         runRegister},
+        {"verify",
+         "",
          "Check the store's integrity and re-hash every stored content.",
-         "Prints each problem found; exits with 1 when there is any.", {}, 0, 0, runVerify},
+         "Prints each problem found; exits with 1 when there is any.",
+         {},
+         0,
+         0,
+         runVerify},
     };
 }
 

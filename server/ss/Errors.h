@@ -25,8 +25,8 @@ inline constexpr int kExitUsage = 2;
 
 // Writes "ss: message" to standard error as one line, whatever the server put into it.
 inline void printError(std::string message) {
-    std::replace_if(message.begin(), message.end(), [](char c) { return c == '\n' || c == '\r'; },
-                    ' ');
+    std::replace_if(
+        message.begin(), message.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
     std::cerr << "ss: " << message << std::endl;
 }
 

@@ -11,14 +11,16 @@ namespace ss {
 
 namespace {
 
-std::string comment(const ParsedArguments& args) { return args.value("-c").value_or(""); }
+std::string comment(const ParsedArguments& args) {
+    return args.value("-c").value_or("");
+}
 
 std::int32_t replaceFlag(const ParsedArguments& args) {
     std::int32_t flag = 0;
     int given = 0;
-    for (const auto& [option, value] : {std::pair{"--replace", vss::FlagReplace},
-                                        std::pair{"--skip", vss::FlagSkip},
-                                        std::pair{"--merge", vss::FlagMerge}}) {
+    for (const auto& [option, value] :
+         {std::pair{"--replace", vss::FlagReplace}, std::pair{"--skip", vss::FlagSkip},
+          std::pair{"--merge", vss::FlagMerge}}) {
         if (args.has(option)) {
             flag = value;
             ++given;
@@ -70,7 +72,8 @@ int runUndoCheckout(Context& context, const ParsedArguments& args) {
 
 std::vector<Command> fileCommands() {
     return {
-        {"get", "SPEC [-R] [--writable] [--replace|--skip|--merge]",
+        {"get",
+         "SPEC [-R] [--writable] [--replace|--skip|--merge]",
          "Get the latest version of a file or project into your working folder.",
          "  -R           on a project: subprojects too\n"
          "  --writable   leave the local copies writable (default: read-only)\n"
@@ -83,21 +86,37 @@ std::vector<Command> fileCommands() {
           {"--replace", false},
           {"--skip", false},
           {"--merge", false}},
-         1, 1, runGet},
-        {"checkout", "SPEC [-c COMMENT] [--no-get]", "Check a file out to you.",
+         1,
+         1,
+         runGet},
+        {"checkout",
+         "SPEC [-c COMMENT] [--no-get]",
+         "Check a file out to you.",
          "  -c COMMENT   the check-out comment\n"
          "  --no-get     keep the local copy as it is (default: get a writable copy)",
-         {{"-c", true}, {"--no-get", false}}, 1, 1, runCheckout},
-        {"checkin", "SPEC [-c COMMENT] [--force]",
+         {{"-c", true}, {"--no-get", false}},
+         1,
+         1,
+         runCheckout},
+        {"checkin",
+         "SPEC [-c COMMENT] [--force]",
          "Check in your local copy of a file you have checked out.",
          "  -c COMMENT   the new version's comment\n"
          "  --force      make a new version even when the file is unchanged\n"
          "An unchanged file is not checked in: its check-out is undone.",
-         {{"-c", true}, {"--force", false}}, 1, 1, runCheckin},
-        {"undocheckout", "SPEC [--leave]", "Undo your check-out of a file.",
+         {{"-c", true}, {"--force", false}},
+         1,
+         1,
+         runCheckin},
+        {"undocheckout",
+         "SPEC [--leave]",
+         "Undo your check-out of a file.",
          "  --leave   keep the local copy as it is (default: replace it with the latest "
          "version)",
-         {{"--leave", false}}, 1, 1, runUndoCheckout},
+         {{"--leave", false}},
+         1,
+         1,
+         runUndoCheckout},
     };
 }
 

@@ -17,7 +17,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string comment(const ParsedArguments& args) { return args.value("-c").value_or(""); }
+std::string comment(const ParsedArguments& args) {
+    return args.value("-c").value_or("");
+}
 
 // "$/A/B" -> {"$/A", "B"}; "$/A" -> {"$/", "A"}.
 std::pair<std::string, std::string> splitSpec(std::string spec) {
@@ -33,8 +35,8 @@ int runMkproj(Context& context, const ParsedArguments& args) {
     const auto [parentSpec, name] = splitSpec(args.positional[0]);
     Session session(context);
     com::ComPtr<vss::IVSSItem> project;
-    check(session.item(parentSpec)->NewSubproject(toUtf16(name), toUtf16(comment(args)),
-                                                  project.put()),
+    check(session.item(parentSpec)
+              ->NewSubproject(toUtf16(name), toUtf16(comment(args)), project.put()),
           "NewSubproject");
     return kExitOk;
 }
@@ -144,8 +146,7 @@ void printVersion(vss::IVSSVersion& version) {
     check(version.get_Date(&date), "get_Date");
     check(version.get_Action(&action), "get_Action");
     check(version.get_Comment(&text), "get_Comment");
-    std::cout << number << "  " << toUtf8(user) << "  " << isoDate(date) << "  "
-              << toUtf8(action);
+    std::cout << number << "  " << toUtf8(user) << "  " << isoDate(date) << "  " << toUtf8(action);
     if (!text.empty())
         std::cout << "  " << flattened(toUtf8(text));
     std::cout << "\n";
@@ -189,27 +190,65 @@ int runCat(Context& context, const ParsedArguments& args) {
 
 std::vector<Command> projectCommands() {
     return {
-        {"mkproj", "SPEC [-c COMMENT]", "Create a project, e.g. $/Demo/Source.",
-         "  -c COMMENT   the comment of the new project", {{"-c", true}}, 1, 1, runMkproj},
-        {"add", "PROJECT FILE... [-c COMMENT] [--writable]", "Add local files to a project.",
+        {"mkproj",
+         "SPEC [-c COMMENT]",
+         "Create a project, e.g. $/Demo/Source.",
+         "  -c COMMENT   the comment of the new project",
+         {{"-c", true}},
+         1,
+         1,
+         runMkproj},
+        {"add",
+         "PROJECT FILE... [-c COMMENT] [--writable]",
+         "Add local files to a project.",
          "  -c COMMENT   the comment of the first versions\n"
          "  --writable   leave the local files writable (default: read-only)\n"
          "Prints the spec of each added file.",
-         {{"-c", true}, {"--writable", false}}, 2, Command::kAny, runAdd},
-        {"workfold", "PROJECT FOLDER", "Set your working folder for a project.",
-         "Subprojects without a working folder of their own use FOLDER/their name.", {}, 2, 2,
+         {{"-c", true}, {"--writable", false}},
+         2,
+         Command::kAny,
+         runAdd},
+        {"workfold",
+         "PROJECT FOLDER",
+         "Set your working folder for a project.",
+         "Subprojects without a working folder of their own use FOLDER/their name.",
+         {},
+         2,
+         2,
          runWorkfold},
-        {"dir", "[-R] [PROJECT]", "List a project's items (default: $/).",
+        {"dir",
+         "[-R] [PROJECT]",
+         "List a project's items (default: $/).",
          "  -R   list subprojects too, each under a \"$/Path:\" line\n"
          "Subprojects are shown as $Name.",
-         {{"-R", false}}, 0, 1, runDir},
-        {"status", "[PROJECT]", "List the check-outs under a project (default: $/).",
-         "One line per checked-out file: spec, user, local path.", {}, 0, 1, runStatus},
-        {"history", "SPEC", "List an item's versions, newest first.",
-         "One line per version: number, user, date (UTC), action, comment.", {}, 1, 1,
+         {{"-R", false}},
+         0,
+         1,
+         runDir},
+        {"status",
+         "[PROJECT]",
+         "List the check-outs under a project (default: $/).",
+         "One line per checked-out file: spec, user, local path.",
+         {},
+         0,
+         1,
+         runStatus},
+        {"history",
+         "SPEC",
+         "List an item's versions, newest first.",
+         "One line per version: number, user, date (UTC), action, comment.",
+         {},
+         1,
+         1,
          runHistory},
-        {"cat", "SPEC [-v N]", "Write a file's content to standard output.",
-         "  -v N   version N (default: the latest)", {{"-v", true}}, 1, 1, runCat},
+        {"cat",
+         "SPEC [-v N]",
+         "Write a file's content to standard output.",
+         "  -v N   version N (default: the latest)",
+         {{"-v", true}},
+         1,
+         1,
+         runCat},
     };
 }
 

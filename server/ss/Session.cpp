@@ -6,8 +6,7 @@
 
 // The server library's factory entry; ss links the library, so it calls the entry directly
 // instead of going through the registry.
-extern "C" com::HRESULT ComGetClassObject(const com::CLSID* clsid, const com::IID* iid,
-                                          void** out);
+extern "C" com::HRESULT ComGetClassObject(const com::CLSID* clsid, const com::IID* iid, void** out);
 
 namespace ss {
 
@@ -21,17 +20,24 @@ void check(com::HRESULT hr, std::string_view call) {
     throw RefusedError(std::string(call) + " failed with status " + status);
 }
 
-std::string toUtf8(const std::u16string& text) { return com::narrow(text); }
-std::u16string toUtf16(std::string_view text) { return com::widen(text); }
+std::string toUtf8(const std::u16string& text) {
+    return com::narrow(text);
+}
+std::u16string toUtf16(std::string_view text) {
+    return com::widen(text);
+}
 
-Session::ComScope::ComScope() { com::CoInitialize(); }
-Session::ComScope::~ComScope() { com::CoUninitialize(); }
+Session::ComScope::ComScope() {
+    com::CoInitialize();
+}
+Session::ComScope::~ComScope() {
+    com::CoUninitialize();
+}
 
 Session::Session(Context& context) {
     const std::string ini = (context.databaseFolder() / "srcsafe.ini").string();
     const std::string password = context.loginPassword();
-    check(ComGetClassObject(&vss::CLSID_VSSDatabase, &vss::IVSSDatabase::kIid,
-                            database_.putVoid()),
+    check(ComGetClassObject(&vss::CLSID_VSSDatabase, &vss::IVSSDatabase::kIid, database_.putVoid()),
           "creating the database object");
     check(database_->Open(toUtf16(ini), toUtf16(context.user), toUtf16(password)), "Open");
 }

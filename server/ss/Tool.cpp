@@ -60,8 +60,7 @@ void printCommandHelp(const Command& c) {
 }
 
 // Consumes the global options before the command; returns the index of the command.
-std::size_t parseGlobalOptions(const std::vector<std::string>& args, Context& context,
-                               bool& help) {
+std::size_t parseGlobalOptions(const std::vector<std::string>& args, Context& context, bool& help) {
     std::size_t i = 0;
     for (; i < args.size(); ++i) {
         const std::string& arg = args[i];

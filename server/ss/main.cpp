@@ -1,3 +1,5 @@
 #include "Tool.h"
 
-int main(int argc, char** argv) { return ss::runTool(argc, argv); }
+int main(int argc, char** argv) {
+    return ss::runTool(argc, argv);
+}

@@ -110,6 +110,16 @@ TEST_F(DelphiProjectTest, RemovingTheFirstAndTheOnlyEntries) {
     EXPECT_THROW(project.removeFile(in("B.pas")), ProjectError);
 }
 
+TEST_F(DelphiProjectTest, AReadOnlyProjectIsNotReplaced) {
+    const QString path = write("Demo.dpr", kDemo);
+    DelphiProject project = DelphiProject::load(path);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup);
+    EXPECT_THROW(project.addFile(in("New.pas")), ProjectError);
+    EXPECT_THROW(project.removeFile(in("Unit1.pas")), ProjectError);
+    EXPECT_EQ(read(path), QByteArray(kDemo));
+    EXPECT_EQ(project.files().size(), 3); // the refused edits left the project as it was
+}
+
 TEST_F(DelphiProjectTest, CreateWritesAProgramAndRefusesToOverwrite) {
     const QString path = dir.filePath("Fresh.dpr");
     DelphiProject project = DelphiProject::create(path);

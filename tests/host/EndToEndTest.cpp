@@ -94,6 +94,7 @@ verb 2
 window "Check In Files"
 expect ListBoxFileList items "Unit1.pas"
 expect ListBoxFileList selected "Unit1.pas"
+type MemoComment "second change"
 click ButtonOk
 expect MemoLog items "Checking In )" + unit1 + R"("
 click ButtonOk
@@ -109,24 +110,24 @@ idle
 
     EXPECT_EQ(env.ss({"cat", "$/Demo/Unit1.pas"}).out, "unit Unit1;\n// changed\nend.\n");
     const std::string history = env.ss({"history", "$/Demo/Unit1.pas"}).out;
-    EXPECT_NE(history.find("first change"), std::string::npos) << history;
+    EXPECT_NE(history.find("second change"), std::string::npos) << history;
     EXPECT_EQ(fs::status(unit1).permissions() & fs::perms::owner_write, fs::perms::none);
 }
 
-TEST_F(EndToEndTest, AddingAUnitToABoundProjectAsksAndNoLeavesItOutOfControl) {
+TEST_F(EndToEndTest, RemovingAUnitFromABoundProjectAsksAndNoKeepsItUnderControl) {
     bind();
-    const Transcript t = runScript("open " + dpr.string() + "\nadd " + file("Unit3.pas") +
-                                       "\nanswer No\nexpect ProjectFiles items "
-                                       "\"Unit1.pas|Unit2.pas|Unit3.pas\"\n",
+    const Transcript t = runScript("open " + dpr.string() + "\nremove " + file("Unit2.pas") +
+                                       "\nanswer No\nexpect ProjectFiles items \"Unit1.pas\"\n",
                                    testenv::addinLibrary().string());
     ASSERT_EQ(t.exitCode, 0) << t.out << t.err;
     const QJsonObject box = t.first("messagebox");
-    EXPECT_EQ(box["text"].toString(), "Would you like to add this file to source control?");
+    EXPECT_EQ(box["text"].toString(), "Would you like to remove this file from source control?");
     EXPECT_EQ(box["caption"].toString(), "Source Safe");
     EXPECT_EQ(box["style"].toInt(), 36);
     EXPECT_EQ(box["answer"].toString(), "No");
-    EXPECT_TRUE(t.all("window").isEmpty()) << t.out; // no add dialog after No
-    EXPECT_EQ(env.ss({"dir", "$/Demo"}).out.find("Unit3.pas"), std::string::npos);
+    EXPECT_TRUE(t.all("window").isEmpty()) << t.out; // no remove dialog after No
+    EXPECT_EQ(testenv::TestEnvironment::read(dpr).find("Unit2"), std::string::npos);
+    EXPECT_NE(env.ss({"dir", "$/Demo"}).out.find("Unit2.pas"), std::string::npos);
 }
 
 } // namespace

@@ -110,8 +110,9 @@ idle
             EXPECT_EQ(texts(control["items"].toArray()), QStringList({"Replace", "Skip", "Merge"}));
             EXPECT_EQ(texts(control["selected"].toArray()), QStringList({"Merge"}));
         }
-        if (control["name"] == "ButtonOk")
+        if (control["name"] == "ButtonOk") {
             EXPECT_EQ(control["text"].toString(), "Close");
+        }
     }
     EXPECT_TRUE(sawCombo);
 }
@@ -183,6 +184,19 @@ TEST_F(FakeAddinScriptTest, ScriptErrorsExitTwo) {
     const Transcript unfinished = runScript("verb 2\nwindow \"Fake Dialog\"\n", kFake);
     EXPECT_EQ(unfinished.exitCode, 2);
     EXPECT_EQ(runScript("open " + path("missing.dpr") + "\n", kFake).exitCode, 1);
+}
+
+TEST_F(FakeAddinScriptTest, RefusedActionsAreFailedExpectations) {
+    std::filesystem::permissions(path("p/Unit1.pas"), std::filesystem::perms::owner_read |
+                                                          std::filesystem::perms::group_read);
+    const Transcript readOnly = runScript("write " + path("p/Unit1.pas") + " \"x\"\n", kFake);
+    EXPECT_EQ(readOnly.exitCode, 1) << readOnly.out;
+    EXPECT_EQ(testenv::TestEnvironment::read(path("p/Unit1.pas")), "unit Unit1;\nend.\n");
+    EXPECT_EQ(runScript("verb 0\nanswer OK\n", kFake).exitCode, 1); // a Yes/No box
+    EXPECT_EQ(runScript("verb 4\n", kFake).exitCode, 1);            // disabled without a project
+    EXPECT_EQ(runScript("verb 2\nwindow \"Fake Dialog\"\nselect ListBoxFileList \"z.pas\"\n", kFake)
+                  .exitCode,
+              1);
 }
 
 TEST_F(FakeAddinScriptTest, ALibraryWithoutTheEntryPointLeavesTheHostWithoutMenu) {

@@ -8,9 +8,9 @@
 #include <poll.h>
 #include <spawn.h>
 #include <stdexcept>
-#include <utility>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 extern char** environ;
 
@@ -38,8 +38,8 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
     for (auto& a : args)
         pointers.push_back(a.data());
     pointers.push_back(nullptr);
-    const int rc = ::posix_spawn(&pid_, args[0].c_str(), &actions, nullptr, pointers.data(),
-                                 environ);
+    const int rc =
+        ::posix_spawn(&pid_, args[0].c_str(), &actions, nullptr, pointers.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(in[0]);
     ::close(out[1]);
@@ -64,8 +64,7 @@ ChildProcess::~ChildProcess() {
 }
 
 std::optional<std::string> ChildProcess::readLine(int timeoutMs) {
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         if (const auto end = buffer_.find('\n'); end != std::string::npos) {
             std::string line = buffer_.substr(0, end);

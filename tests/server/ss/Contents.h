@@ -26,8 +26,8 @@ inline std::string knownContent(int index, int version, std::size_t size) {
         z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
         z ^= z >> 31;
         char buffer[96];
-        std::snprintf(buffer, sizeof buffer, "file %d version %d line %d %016llx\n", index,
-                      version, line, static_cast<unsigned long long>(z));
+        std::snprintf(buffer, sizeof buffer, "file %d version %d line %d %016llx\n", index, version,
+                      line, static_cast<unsigned long long>(z));
         text += buffer;
     }
     text.resize(size);

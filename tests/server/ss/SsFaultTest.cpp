@@ -19,8 +19,7 @@ using testenv::TestEnvironment;
 
 // Adds files 0..count-1 with their version-1 contents to a new project, from a folder that is
 // nobody's working folder.
-void addKnownFiles(TestEnvironment& env, const std::string& project, int count,
-                   std::size_t size) {
+void addKnownFiles(TestEnvironment& env, const std::string& project, int count, std::size_t size) {
     env.ss({"mkproj", project});
     std::vector<std::string> args{"add", project};
     for (int i = 0; i < count; ++i)
@@ -40,9 +39,9 @@ TEST_F(SsTest, TwoProcessesCheckingOutTheSameFilesLeaveEachWithOneOwner) {
     std::map<std::string, std::unique_ptr<ChildProcess>> racers;
     for (const auto& [user, rival] : other) {
         fs::create_directories(env.root() / user);
-        racers[user] = std::make_unique<ChildProcess>(std::vector<std::string>{
-            SS_TEST_HELPER, "checkout-all", db.string(), user, "$/Race", std::to_string(kCount),
-            (env.root() / user).string()});
+        racers[user] = std::make_unique<ChildProcess>(
+            std::vector<std::string>{SS_TEST_HELPER, "checkout-all", db.string(), user, "$/Race",
+                                     std::to_string(kCount), (env.root() / user).string()});
     }
     for (auto& [user, racer] : racers)
         ASSERT_EQ(racer->readLine(), "ready") << user;

@@ -24,8 +24,8 @@ testenv::RunResult SsTest::ssBare(const std::vector<std::string>& args,
     return testenv::run(argv, stdinText, environment);
 }
 
-testenv::RunResult SsTest::ssTry(const std::vector<std::string>& args,
-                                 const std::string& stdinText, const std::string& user) {
+testenv::RunResult SsTest::ssTry(const std::vector<std::string>& args, const std::string& stdinText,
+                                 const std::string& user) {
     return env.ss(args, stdinText, false,
                   user.empty() ? std::nullopt : std::optional<std::string>(user));
 }

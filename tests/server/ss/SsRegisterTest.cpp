@@ -35,8 +35,8 @@ TEST_F(SsTest, RegisterCurrentMakesTheDatabaseTheDefault) {
     const fs::path db = env.createDatabase("Main");
     const fs::path library = env.write("lib/libother.so", "not really a library");
     // A trailing separator does not reach the registry; the name defaults to the folder's.
-    const auto registered = ssBare({"--db", db.string() + "/", "register", "--current",
-                                    "--library", library.string()});
+    const auto registered =
+        ssBare({"--db", db.string() + "/", "register", "--current", "--library", library.string()});
     ASSERT_EQ(registered.exitCode, 0) << registered.err;
     EXPECT_EQ(text(Root::LocalMachine, kSourceSafeKey, "APICurrentDatabase"), db.string());
     EXPECT_EQ(text(Root::LocalMachine, kSourceSafeKey, "SCCServerPath"), library.string());
@@ -48,11 +48,11 @@ TEST_F(SsTest, RegisterCurrentMakesTheDatabaseTheDefault) {
 TEST_F(SsTest, RegisterRefusesAMissingLibraryOrDatabase) {
     const fs::path db = env.createDatabase("Main");
     const std::string before = text(Root::LocalMachine, kSourceSafeKey, "SCCServerPath");
-    EXPECT_TRUE(isRefused(
-        ssBare({"--db", db.string(), "register", "--library", "/nonexistent/lib.so"}),
-        "/nonexistent/lib.so"));
-    EXPECT_TRUE(isRefused(ssBare({"--db", env.root().string(), "register", "--name", "X"}),
-                          "srcsafe.ini"));
+    EXPECT_TRUE(
+        isRefused(ssBare({"--db", db.string(), "register", "--library", "/nonexistent/lib.so"}),
+                  "/nonexistent/lib.so"));
+    EXPECT_TRUE(
+        isRefused(ssBare({"--db", env.root().string(), "register", "--name", "X"}), "srcsafe.ini"));
     EXPECT_EQ(text(Root::LocalMachine, kSourceSafeKey, "SCCServerPath"), before);
     EXPECT_FALSE(reg::readValue(Root::LocalMachine, kDatabasesKey, "X"));
 }

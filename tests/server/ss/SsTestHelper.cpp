@@ -2,7 +2,8 @@
 // matters more than a process per call allows:
 //   ss_test_helper checkout-all DB USER PROJECT COUNT FOLDER
 //     sets USER's working folder, prints "ready", waits for a line on standard input, then
-//     checks out files 0..COUNT-1 of PROJECT, printing "ok NAME" or "refused NAME MESSAGE".
+//     checks out files 0..COUNT-1 of PROJECT in a shuffled order, printing "ok NAME" or "refused
+//     NAME MESSAGE".
 //   ss_test_helper checkin-series DB USER PROJECT COUNT SIZE
 //     for each file: check out, replace the local copy by its version-2 content, check in;
 //     prints "done INDEX" after each check-in.
@@ -11,15 +12,19 @@
 #include <com/Com.h>
 #include <vss/VssInterfaces.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
+#include <numeric>
+#include <random>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
-extern "C" com::HRESULT ComGetClassObject(const com::CLSID* clsid, const com::IID* iid,
-                                          void** out);
+extern "C" com::HRESULT ComGetClassObject(const com::CLSID* clsid, const com::IID* iid, void** out);
 
 namespace {
 
@@ -75,7 +80,12 @@ int checkoutAll(char** argv) {
     std::cout << "ready" << std::endl;
     std::string go;
     std::getline(std::cin, go);
-    for (int i = 0; i < count; ++i) {
+    // Each user walks the files in an order of its own, so the two meet on files all along
+    // the way instead of one trailing the other.
+    std::vector<int> order(static_cast<std::size_t>(count));
+    std::iota(order.begin(), order.end(), 0);
+    std::shuffle(order.begin(), order.end(), std::mt19937(std::hash<std::string>{}(argv[3])));
+    for (const int i : order) {
         const std::string name = sstest::fileName(i);
         auto file = item(*db, project + "/" + name);
         const com::HRESULT hr = file->Checkout(u"", com::widen(localSpec(*file)), 0);

@@ -12,9 +12,9 @@ namespace fs = std::filesystem;
 using testenv::TestEnvironment;
 
 const std::vector<std::string> kCommands = {
-    "create", "adduser", "password", "users",   "register", "mkproj",   "add",     "workfold",
-    "dir",    "status",  "history",  "cat",     "get",      "checkout", "checkin", "undocheckout",
-    "verify"};
+    "create", "adduser",  "password", "users",        "register", "mkproj",
+    "add",    "workfold", "dir",      "status",       "history",  "cat",
+    "get",    "checkout", "checkin",  "undocheckout", "verify"};
 
 TEST_F(SsTest, HelpListsEveryCommandAndEachCommandDescribesItself) {
     const auto all = ssBare({"--help"});
@@ -103,8 +103,8 @@ TEST_F(SsTest, ProjectsFilesAndListings) {
     createDemoProject();
     env.write(work() / "a.txt", "alpha\n");
     env.write(work() / "b.txt", "beta\n");
-    const auto added = env.ss({"add", "$/Demo", (work() / "a.txt").string(),
-                               (work() / "b.txt").string(), "-c", "first"});
+    const auto added = env.ss(
+        {"add", "$/Demo", (work() / "a.txt").string(), (work() / "b.txt").string(), "-c", "first"});
     EXPECT_EQ(added.out, "$/Demo/a.txt\n$/Demo/b.txt\n");
     EXPECT_TRUE(isReadOnly(work() / "a.txt"));
     env.ss({"mkproj", "$/Demo/Sub"});

@@ -1,0 +1,212 @@
+#!/usr/bin/env bash
+# Starts the IDE host on the default database. The first run creates that database (with the
+# server's tool), registers it, and creates a sample Delphi project bound to a SourceSafe project
+# that holds its files; later runs reuse all of it. With a display the host opens its window;
+# without one it runs a guided tour headless and keeps a picture of every dialog.
+# Usage: scripts/run-main.sh BUILD_DIR [idehost arguments...]
+set -euo pipefail
+
+build=$(cd "${1:?usage: run-main.sh BUILD_DIR [idehost arguments...]}" && pwd)
+shift
+bin=$build/bin
+for program in ss idehost; do
+  [ -x "$bin/$program" ] || { echo "run-main.sh: $bin/$program is not built" >&2; exit 1; }
+done
+
+data=${XDG_DATA_HOME:-$HOME/.local/share}/quillmoor
+database=$data/database
+demo=$data/Demo
+user=$(id -un)
+
+ss() { "$bin/ss" --db "$database" "$@"; }
+
+# Writes standard input to a file through a temporary file in the same folder.
+write_file() {
+  local tmp
+  tmp=$(mktemp "$1.XXXXXX")
+  cat >"$tmp"
+  chmod 644 "$tmp"
+  mv -f "$tmp" "$1"
+}
+
+setup_database() {
+  if [ ! -e "$database/srcsafe.ini" ]; then
+    echo "Creating the default database in $database"
+    mkdir -p "$data"
+    "$bin/ss" create "$database" >/dev/null
+  fi
+  if [ "${user,,}" != admin ] && ! ss users | grep -qix -- "$user"; then
+    ss adduser "$user" >/dev/null
+  fi
+  # Registering again changes nothing; it also repairs a registry folder that was reset.
+  ss register --name Default --current >/dev/null
+}
+
+setup_project() {
+  mkdir -p "$demo"
+  if [ ! -e "$demo/Demo.dpr" ]; then
+    echo "Creating the sample project in $demo"
+    write_file "$demo/Unit1.pas" <<'PAS'
+unit Unit1;
+
+interface
+
+function Greeting: string;
+
+implementation
+
+function Greeting: string;
+begin
+  Result := 'Hello from Unit1';
+end;
+
+end.
+PAS
+    write_file "$demo/Unit2.pas" <<'PAS'
+unit Unit2;
+
+interface
+
+function Twice(Value: Integer): Integer;
+
+implementation
+
+function Twice(Value: Integer): Integer;
+begin
+  Result := Value * 2;
+end;
+
+end.
+PAS
+    write_file "$demo/Unit3.pas" <<'PAS'
+unit Unit3;
+
+interface
+
+const
+  AppTitle = 'Quillmoor Demo';
+
+implementation
+
+end.
+PAS
+    write_file "$demo/Demo.dpr" <<'DPR'
+program Demo;
+
+uses
+  Unit1 in 'Unit1.pas',
+  Unit2 in 'Unit2.pas',
+  Unit3 in 'Unit3.pas';
+
+begin
+  WriteLn(AppTitle, ': ', Greeting, ' ', Twice(21));
+end.
+DPR
+  fi
+  if ! ss dir '$/Demo' >/dev/null 2>&1; then
+    echo 'Putting the sample project under source control as $/Demo'
+    ss mkproj '$/Demo' -c "The sample project" >/dev/null
+    ss workfold '$/Demo' "$demo" >/dev/null
+    ss add '$/Demo' "$demo/Demo.dpr" "$demo/Unit1.pas" "$demo/Unit2.pas" "$demo/Unit3.pas" \
+      -c "First version" >/dev/null
+    ss get '$/Demo' >/dev/null
+  fi
+  if [ ! -e "$demo/Delphi.Vss" ]; then
+    printf '$/Demo\r\n' | write_file "$demo/Delphi.Vss"
+    chmod 444 "$demo/Delphi.Vss" # as the add-in leaves a binding file it writes
+  fi
+}
+
+# A script argument in double quotes.
+quote() {
+  local s=${1//\\/\\\\}
+  s=${s//\"/\\\"}
+  printf '"%s"' "$s"
+}
+
+# The tour: check out, edit, check in, get latest, check out and undo, each in its dialog.
+tour_script() {
+  local shots=$1 unit1 unit2
+  unit1=$(quote "$demo/Unit1.pas")
+  unit2=$(quote "$demo/Unit2.pas")
+  cat <<SCRIPT
+print "The sample project, bound to \$/Demo"
+open $(quote "$demo/Demo.dpr")
+menu
+print "Check out Unit1.pas with a comment"
+edit $unit1
+verb 1
+window "Check Out"
+select ListBoxFileList "Unit1.pas"
+type MemoComment "Changing the greeting"
+shot $(quote "$shots/1-check-out.png")
+click ButtonOk
+shot $(quote "$shots/2-check-out-done.png")
+dump
+click ButtonOk
+idle
+print "Edit Unit1.pas"
+write $unit1 "unit Unit1;\n\ninterface\n\nfunction Greeting: string;\n\nimplementation\n\nfunction Greeting: string;\nbegin\n  Result := 'Hello from the tour of $(date '+%Y-%m-%d %H:%M:%S')';\nend;\n\nend.\n"
+print "Check it in"
+verb 2
+window "Check In Files"
+select ListBoxFileList "Unit1.pas"
+type MemoComment "A new greeting"
+shot $(quote "$shots/3-check-in.png")
+click ButtonOk
+shot $(quote "$shots/4-check-in-done.png")
+dump
+click ButtonOk
+idle
+print "Get the latest versions"
+verb 0
+window "Get Latest Version"
+select ListBoxFileList "Unit1.pas" "Unit2.pas" "Unit3.pas"
+shot $(quote "$shots/5-get-latest.png")
+click ButtonOk
+shot $(quote "$shots/6-get-latest-done.png")
+dump
+click ButtonOk
+idle
+print "Check out Unit2.pas, then undo the check-out"
+edit $unit2
+verb 1
+window "Check Out"
+select ListBoxFileList "Unit2.pas"
+click ButtonOk
+click ButtonOk
+idle
+verb 3
+window "Undo Check Out"
+select ListBoxFileList "Unit2.pas"
+shot $(quote "$shots/7-undo-check-out.png")
+click ButtonOk
+shot $(quote "$shots/8-undo-check-out-done.png")
+dump
+click ButtonOk
+idle
+close-project
+SCRIPT
+}
+
+run_tour() {
+  local shots status=0
+  shots=$data/tour-$(date +%Y%m%d-%H%M%S)
+  mkdir -p "$shots"
+  tour_script "$shots" >"$shots/tour.script"
+  echo "No display: running the tour headless ($shots/tour.script)"
+  QT_QPA_PLATFORM=offscreen "$bin/idehost" --script "$shots/tour.script" "$@" \
+    | tee "$shots/transcript.jsonl" || status=$?
+  echo
+  echo "Transcript: $shots/transcript.jsonl"
+  echo "Pictures of the dialogs: $shots"
+  return "$status"
+}
+
+setup_database
+setup_project
+
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  exec "$bin/idehost" "$@" "$demo/Demo.dpr"
+fi
+run_tour "$@"
