@@ -22,13 +22,15 @@ AddinLoader::~AddinLoader() {
 
 QString AddinLoader::configuredLibrary() {
     try {
-        const auto value = reg::readValue(reg::Root::CurrentUser, kVersionControlKey, kManagerValue);
+        const auto value =
+            reg::readValue(reg::Root::CurrentUser, kVersionControlKey, kManagerValue);
         if (value && value->type != reg::ValueType::Dword && !value->text.empty())
             return QString::fromStdString(value->text);
     } catch (const reg::RegistryError&) {
         // An unreadable hive names no add-in: fall back to the one built beside the host.
     }
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(kDefaultLibrary));
+    return QDir(QCoreApplication::applicationDirPath())
+        .filePath(QString::fromLatin1(kDefaultLibrary));
 }
 
 bool AddinLoader::fail(const QString& why) {

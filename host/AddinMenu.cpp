@@ -35,6 +35,10 @@ AddinMenu::AddinMenu(TIVCSClient& client, QWidget* parent, ErrorHandler onError)
     connect(menu_, &QMenu::aboutToShow, this, &AddinMenu::refreshStates);
 }
 
+AddinMenu::~AddinMenu() {
+    delete menu_;
+}
+
 void AddinMenu::refreshStates() {
     for (int i = 0; i < actions_.size(); ++i) {
         std::uint16_t state = 0;

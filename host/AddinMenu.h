@@ -25,6 +25,8 @@ public:
 
     // The menu is owned by parent; errors from the add-in go to onError.
     AddinMenu(TIVCSClient& client, QWidget* parent, ErrorHandler onError);
+    // Takes the menu away with it: its entries call the client, which may be gone next.
+    ~AddinMenu() override;
 
     QMenu* menu() const { return menu_; }
     // Asks the client for every entry's state (what opening the menu does).

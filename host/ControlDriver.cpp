@@ -47,8 +47,8 @@ QPoint centreOf(QAbstractItemView* view, const QModelIndex& index) {
 }
 
 bool isTextControl(const QWidget* control) {
-    return qobject_cast<const QLineEdit*>(control) || qobject_cast<const QPlainTextEdit*>(control) ||
-           qobject_cast<const QTextEdit*>(control);
+    return qobject_cast<const QLineEdit*>(control) ||
+           qobject_cast<const QPlainTextEdit*>(control) || qobject_cast<const QTextEdit*>(control);
 }
 
 void typeCharacter(QWidget* control, QChar c) {
@@ -133,8 +133,8 @@ void type(QWidget* control, const QString& text) {
         throw ScriptError(nameOf(control) + " does not take text (it is a " +
                           inspect::className(control).toStdString() + ")");
     control->setFocus(Qt::OtherFocusReason);
-    QTest::keyClick(control, Qt::Key_End, qobject_cast<QLineEdit*>(control) ? Qt::NoModifier
-                                                                            : Qt::ControlModifier);
+    QTest::keyClick(control, Qt::Key_End,
+                    qobject_cast<QLineEdit*>(control) ? Qt::NoModifier : Qt::ControlModifier);
     QPointer<QWidget> guard(control);
     for (const QChar c : text) {
         if (!guard)

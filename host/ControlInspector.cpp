@@ -128,7 +128,8 @@ QString text(const QWidget* widget) {
 }
 
 std::optional<bool> checked(const QWidget* widget) {
-    if (auto* button = qobject_cast<const QAbstractButton*>(widget); button && button->isCheckable())
+    if (auto* button = qobject_cast<const QAbstractButton*>(widget);
+        button && button->isCheckable())
         return button->isChecked();
     if (auto* group = qobject_cast<const QGroupBox*>(widget); group && group->isCheckable())
         return group->isChecked();

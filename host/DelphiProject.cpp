@@ -35,8 +35,8 @@ public:
         const QChar c = text_[pos_];
         if (c.isLetter() || c == u'_') {
             token.kind = Token::Identifier;
-            while (pos_ < text_.size() && (text_[pos_].isLetterOrNumber() || text_[pos_] == u'_' ||
-                                           text_[pos_] == u'.'))
+            while (pos_ < text_.size() &&
+                   (text_[pos_].isLetterOrNumber() || text_[pos_] == u'_' || text_[pos_] == u'.'))
                 ++pos_;
             token.value = text_.mid(token.start, pos_ - token.start);
         } else if (c == u'\'') {
@@ -195,8 +195,7 @@ DelphiProject DelphiProject::create(const QString& path) {
     if (!identifier.match(info.completeBaseName()).hasMatch())
         throw ProjectError("\"" + info.completeBaseName().toStdString() +
                            "\" is not a valid program name.");
-    QString text = u"program "_qs + info.completeBaseName() +
-                   u";\n\nbegin\nend.\n"_qs;
+    QString text = u"program "_qs + info.completeBaseName() + u";\n\nbegin\nend.\n"_qs;
     DelphiProject project(info.absoluteFilePath(), std::move(text), false);
     project.save();
     return project;

@@ -9,8 +9,8 @@ constexpr int kResultOk = 1;
 } // namespace
 
 void showErrorBox(QWidget* owner, const QString& text) {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), text,
-                    QMessageBox::NoButton, owner);
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::NoButton,
+                    owner);
     box.setObjectName(QStringLiteral("MessageBox"));
     box.setProperty("qmError", true);
     box.setProperty("qmStyle", kStyleOkError);

@@ -9,7 +9,7 @@ class JsonReporter {
 public:
     explicit JsonReporter(std::FILE* out = stdout) : out_(out) {}
 
-    // Writes the object with "type" put first in its own member.
+    // Writes one line: the fields and a "type" member naming the event.
     void report(const QString& type, QJsonObject fields = {});
 
 private:

@@ -28,7 +28,8 @@ std::optional<QString> createUnit(const QString& path) {
     if (!file.open(QIODevice::WriteOnly))
         return QStringLiteral("Cannot create %1: %2").arg(path, file.errorString());
     const QString name = QFileInfo(path).completeBaseName();
-    file.write(QStringLiteral("unit %1;\n\ninterface\n\nimplementation\n\nend.\n").arg(name).toUtf8());
+    file.write(
+        QStringLiteral("unit %1;\n\ninterface\n\nimplementation\n\nend.\n").arg(name).toUtf8());
     if (!file.commit())
         return QStringLiteral("Cannot create %1: %2").arg(path, file.errorString());
     return std::nullopt;
@@ -46,11 +47,11 @@ MainWindow::MainWindow()
     splitter->addWidget(editor_);
     splitter->setStretchFactor(1, 3);
     setCentralWidget(splitter);
-    connect(projectPane_, &QListWidget::itemActivated, this,
-            [this](QListWidgetItem* item) { report(editFile(item->data(Qt::UserRole).toString())); });
-    connect(editor_, &EditorTabs::currentFileChanged, this, [this](const QString& path) {
-        statusBar()->showMessage(path);
+    connect(projectPane_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+        report(editFile(item->data(Qt::UserRole).toString()));
     });
+    connect(editor_, &EditorTabs::currentFileChanged, this,
+            [this](const QString& path) { statusBar()->showMessage(path); });
     buildFileMenu();
     updateTitle();
     resize(900, 600);
@@ -103,8 +104,9 @@ void MainWindow::report(const std::optional<QString>& error) {
 
 void MainWindow::updateTitle() {
     const QString app = QStringLiteral("idehost");
-    setWindowTitle(project_ ? QStringLiteral("%1 - %2").arg(QFileInfo(project_->path()).fileName(), app)
-                            : app);
+    setWindowTitle(project_
+                       ? QStringLiteral("%1 - %2").arg(QFileInfo(project_->path()).fileName(), app)
+                       : app);
 }
 
 void MainWindow::refreshProjectPane() {
@@ -242,7 +244,8 @@ void MainWindow::chooseNewProject() {
     const QString path = QFileDialog::getSaveFileName(this, tr("New Project"), QString(),
                                                       tr("Delphi projects (*.dpr)"));
     if (!path.isEmpty())
-        report(newProject(path.endsWith(QLatin1String(".dpr")) ? path : path + QStringLiteral(".dpr")));
+        report(newProject(path.endsWith(QLatin1String(".dpr")) ? path
+                                                               : path + QStringLiteral(".dpr")));
 }
 
 void MainWindow::chooseProject() {
@@ -268,8 +271,7 @@ void MainWindow::chooseFileToAdd() {
 void MainWindow::removeChosenFile() {
     // The file chosen in the project pane, else the one in the active tab.
     QString path = currentFile();
-    if (const QListWidgetItem* item = projectPane_->currentItem();
-        item && projectPane_->hasFocus())
+    if (const QListWidgetItem* item = projectPane_->currentItem(); item && projectPane_->hasFocus())
         path = item->data(Qt::UserRole).toString();
     if (path.isEmpty()) {
         report(tr("Choose a file of the project first."));

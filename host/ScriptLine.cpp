@@ -11,21 +11,21 @@ struct Arity {
 
 const QHash<QString, Arity>& commands() {
     static const QHash<QString, Arity> table = {
-        {QStringLiteral("open"), {1, 1}},      {QStringLiteral("new-project"), {1, 1}},
-        {QStringLiteral("close-project"), {0, 0}},
-        {QStringLiteral("edit"), {1, 1}},      {QStringLiteral("save"), {0, 0}},
-        {QStringLiteral("write"), {2, 2}},     {QStringLiteral("add"), {1, 1}},
-        {QStringLiteral("remove"), {1, 1}},    {QStringLiteral("menu"), {0, 0}},
-        {QStringLiteral("verb"), {1, 1}},      {QStringLiteral("idle"), {0, 0}},
-        {QStringLiteral("window"), {1, 1}},    {QStringLiteral("select"), {2, -1}},
-        {QStringLiteral("deselect"), {2, -1}}, {QStringLiteral("dblclick"), {2, 2}},
-        {QStringLiteral("click"), {1, 1}},     {QStringLiteral("type"), {2, 2}},
-        {QStringLiteral("clear"), {1, 1}},     {QStringLiteral("choose"), {2, 2}},
-        {QStringLiteral("check"), {2, 2}},     {QStringLiteral("expand"), {2, 2}},
-        {QStringLiteral("pick"), {2, 2}},      {QStringLiteral("key"), {2, 2}},
-        {QStringLiteral("answer"), {1, 1}},    {QStringLiteral("closebox"), {0, 0}},
-        {QStringLiteral("dump"), {0, 0}},      {QStringLiteral("shot"), {1, 1}},
-        {QStringLiteral("expect"), {3, 3}},    {QStringLiteral("print"), {1, 1}},
+        {QStringLiteral("open"), {1, 1}},          {QStringLiteral("new-project"), {1, 1}},
+        {QStringLiteral("close-project"), {0, 0}}, {QStringLiteral("edit"), {1, 1}},
+        {QStringLiteral("save"), {0, 0}},          {QStringLiteral("write"), {2, 2}},
+        {QStringLiteral("add"), {1, 1}},           {QStringLiteral("remove"), {1, 1}},
+        {QStringLiteral("menu"), {0, 0}},          {QStringLiteral("verb"), {1, 1}},
+        {QStringLiteral("idle"), {0, 0}},          {QStringLiteral("window"), {1, 1}},
+        {QStringLiteral("select"), {2, -1}},       {QStringLiteral("deselect"), {2, -1}},
+        {QStringLiteral("dblclick"), {2, 2}},      {QStringLiteral("click"), {1, 1}},
+        {QStringLiteral("type"), {2, 2}},          {QStringLiteral("clear"), {1, 1}},
+        {QStringLiteral("choose"), {2, 2}},        {QStringLiteral("check"), {2, 2}},
+        {QStringLiteral("expand"), {2, 2}},        {QStringLiteral("pick"), {2, 2}},
+        {QStringLiteral("key"), {2, 2}},           {QStringLiteral("answer"), {1, 1}},
+        {QStringLiteral("closebox"), {0, 0}},      {QStringLiteral("dump"), {0, 0}},
+        {QStringLiteral("shot"), {1, 1}},          {QStringLiteral("expect"), {3, 3}},
+        {QStringLiteral("print"), {1, 1}},
     };
     return table;
 }
@@ -43,7 +43,7 @@ QChar unescape(QChar c, int number) {
         return c;
     default:
         throw ScriptError("line " + std::to_string(number) + ": unknown escape \\" +
-                                QString(c).toStdString());
+                          QString(c).toStdString());
     }
 }
 
@@ -67,8 +67,7 @@ ScriptLine ScriptLine::parse(const QString& text, int number) {
             ++i;
             while (true) {
                 if (i >= text.size())
-                    throw ScriptError("line " + std::to_string(number) +
-                                            ": unterminated quote");
+                    throw ScriptError("line " + std::to_string(number) + ": unterminated quote");
                 if (text[i] == u'"') {
                     ++i;
                     break;

@@ -122,9 +122,9 @@ void ScriptRunner::startAddin() {
     if (!addinLibrary_)
         return;
     if (const auto error = host_.loadAddin(*addinLibrary_))
-        reporter_.report(QStringLiteral("error"),
-                         {{QStringLiteral("source"), QStringLiteral("host")},
-                          {QStringLiteral("text"), *error}});
+        reporter_.report(
+            QStringLiteral("error"),
+            {{QStringLiteral("source"), QStringLiteral("host")}, {QStringLiteral("text"), *error}});
 }
 
 void ScriptRunner::beginWait(Wait kind, const QString& caption) {
@@ -313,10 +313,10 @@ void ScriptRunner::reportMessageBox(QWidget* window, const QJsonValue& answer) {
 }
 
 void ScriptRunner::expect(const QString& name, const QString& property, const QString& value) {
-    static const QStringList known = {
-        QStringLiteral("text"),  QStringLiteral("caption"),  QStringLiteral("enabled"),
-        QStringLiteral("checked"), QStringLiteral("items"), QStringLiteral("selected"),
-        QStringLiteral("visible")};
+    static const QStringList known = {QStringLiteral("text"),    QStringLiteral("caption"),
+                                      QStringLiteral("enabled"), QStringLiteral("checked"),
+                                      QStringLiteral("items"),   QStringLiteral("selected"),
+                                      QStringLiteral("visible")};
     if (!known.contains(property))
         throw ScriptError("unknown property " + property.toStdString());
     const QWidget* widget = control(name);
@@ -393,8 +393,8 @@ void ScriptRunner::unwindStep() {
     }
     if (unwinding_.elapsed() > kWaitSeconds * 1000) {
         // Something refuses to close; the transcript is complete, so leave without it.
-        reporter_.report(QStringLiteral("end"), {{QStringLiteral("exit"), *exitCode_},
-                                                 {QStringLiteral("forced"), true}});
+        reporter_.report(QStringLiteral("end"),
+                         {{QStringLiteral("exit"), *exitCode_}, {QStringLiteral("forced"), true}});
         std::fflush(stdout);
         std::_Exit(*exitCode_);
     }

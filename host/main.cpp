@@ -60,8 +60,9 @@ int runGui(MainWindow& window, const std::optional<QString>& addin, const QStrin
     QTimer::singleShot(0, &window, [&window, addin, project] {
         if (addin)
             if (const auto error = window.loadAddin(*addin))
-                QMessageBox::warning(&window, window.windowTitle(),
-                                     QObject::tr("%1\n\nThe host runs without the add-in.").arg(*error));
+                QMessageBox::warning(
+                    &window, window.windowTitle(),
+                    QObject::tr("%1\n\nThe host runs without the add-in.").arg(*error));
         if (!project.isEmpty())
             if (const auto error = window.openProject(project))
                 QMessageBox::warning(&window, window.windowTitle(), *error);
@@ -77,9 +78,9 @@ int main(int argc, char** argv) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("An IDE host for version-control add-ins."));
     parser.addHelpOption();
-    const QCommandLineOption script(QStringLiteral("script"),
-                                    QStringLiteral("Run a script headless (\"-\": standard input)."),
-                                    QStringLiteral("file"));
+    const QCommandLineOption script(
+        QStringLiteral("script"), QStringLiteral("Run a script headless (\"-\": standard input)."),
+        QStringLiteral("file"));
     const QCommandLineOption addin(QStringLiteral("addin"),
                                    QStringLiteral("The add-in library to load."),
                                    QStringLiteral("path"));

@@ -3,6 +3,7 @@
 #include <sodium.h>
 #include <zstd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -37,9 +38,12 @@ private:
 struct CCtxDeleter {
     void operator()(ZSTD_CCtx* c) const { ZSTD_freeCCtx(c); }
 };
-struct DCtxDeleter {
-    void operator()(ZSTD_DCtx* d) const { ZSTD_freeDCtx(d); }
-};
+
+// Small files need no chunk-sized buffer.
+std::size_t bufferSize(const LocalFile::Reader& reader) {
+    return static_cast<std::size_t>(
+        std::clamp<std::int64_t>(reader.size() + 1, 4096, ContentStore::kChunkSize));
+}
 
 VssError corrupt(std::int64_t id, const std::string& why) {
     return VssError("Stored content " + std::to_string(id) + " is damaged: " + why);
@@ -47,9 +51,13 @@ VssError corrupt(std::int64_t id, const std::string& why) {
 
 } // namespace
 
+void ContentStore::DCtxDeleter::operator()(ZSTD_DCtx* d) const {
+    ZSTD_freeDCtx(d);
+}
+
 Fingerprint ContentStore::fingerprint(const std::filesystem::path& file) {
     LocalFile::Reader reader(file);
-    std::vector<char> buffer(kChunkSize);
+    std::vector<char> buffer(bufferSize(reader));
     Hasher hasher;
     while (const std::size_t n = reader.read(buffer.data(), buffer.size()))
         hasher.update(buffer.data(), n);
@@ -120,8 +128,8 @@ Fingerprint ContentStore::storeChunks(std::int64_t id, LocalFile::Reader& reader
     std::unique_ptr<ZSTD_CCtx, CCtxDeleter> cctx(ZSTD_createCCtx());
     if (!cctx)
         throw std::bad_alloc();
-    std::vector<char> buffer(kChunkSize);
-    std::vector<char> packed(ZSTD_compressBound(kChunkSize));
+    std::vector<char> buffer(bufferSize(reader));
+    std::vector<char> packed(ZSTD_compressBound(buffer.size()));
     Hasher hasher;
     auto insert = store_.prepare("INSERT INTO chunks(content_id, seq, size, data) "
                                  "VALUES(?1, ?2, ?3, ?4)");
@@ -142,10 +150,11 @@ Fingerprint ContentStore::storeChunks(std::int64_t id, LocalFile::Reader& reader
 }
 
 void ContentStore::read(std::int64_t id, const LocalFile::Sink& sink) {
-    std::unique_ptr<ZSTD_DCtx, DCtxDeleter> dctx(ZSTD_createDCtx());
-    if (!dctx)
+    if (!dctx_)
+        dctx_.reset(ZSTD_createDCtx());
+    if (!dctx_)
         throw std::bad_alloc();
-    std::vector<char> buffer(kChunkSize);
+    std::vector<char> buffer;
     auto q = store_.prepare("SELECT seq, size, data FROM chunks WHERE content_id = ?1 "
                             "ORDER BY seq");
     q.bind(1, id);
@@ -154,11 +163,13 @@ void ContentStore::read(std::int64_t id, const LocalFile::Sink& sink) {
         if (q.integer(0) != expected++)
             throw corrupt(id, "a chunk is missing");
         const auto size = static_cast<std::size_t>(q.integer(1));
-        if (size > buffer.size())
+        if (size > kChunkSize)
             throw corrupt(id, "a chunk is too large");
+        if (buffer.size() < size)
+            buffer.resize(size);
         const std::string_view data = q.blob(2);
         const std::size_t n =
-            ZSTD_decompressDCtx(dctx.get(), buffer.data(), size, data.data(), data.size());
+            ZSTD_decompressDCtx(dctx_.get(), buffer.data(), size, data.data(), data.size());
         if (ZSTD_isError(n) || n != size)
             throw corrupt(id, "a chunk does not decompress");
         sink(buffer.data(), n);

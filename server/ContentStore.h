@@ -7,8 +7,11 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
+
+struct ZSTD_DCtx_s;
 
 namespace vss::server {
 
@@ -57,7 +60,12 @@ public:
 private:
     Fingerprint storeChunks(std::int64_t id, LocalFile::Reader& reader);
 
+    struct DCtxDeleter {
+        void operator()(ZSTD_DCtx_s* d) const;
+    };
+
     Store& store_;
+    std::unique_ptr<ZSTD_DCtx_s, DCtxDeleter> dctx_; // reused across reads
 };
 
 } // namespace vss::server

@@ -119,11 +119,9 @@ void FileOperations::getProject(const ItemRef& project, const std::string& folde
             continue;
         }
         const std::int32_t replace = flags & kMaskReplace;
-        if (replace != FlagReplace && replace != FlagMerge && LocalFile::isWritable(path)) {
-            // A file the user has checked out holds work in progress: a project get leaves it.
-            if (auto co = s_.workspace.checkout(child.id); co && co->userId == s_.user().id)
-                continue;
-        }
+        // A file the user has checked out holds work in progress: a project get leaves it.
+        if (replace != FlagReplace && replace != FlagMerge && checkedOutByMe(child))
+            continue;
         try {
             getFile(child, path, flags, false, &batch);
         } catch (const BusyError&) {
@@ -147,7 +145,7 @@ FileOperations::Outcome FileOperations::getFile(const ItemRef& file, const std::
             record(file, latest.number, path);
             return Outcome::Unchanged;
         }
-        if (LocalFile::isWritable(path)) {
+        if (LocalFile::isWritable(path) || (!forCheckout && checkedOutByMe(file))) {
             switch (flags & kMaskReplace) {
             case FlagReplace:
                 break;
@@ -249,9 +247,19 @@ bool FileOperations::matches(const ItemRef& file, const VersionRow& version,
     return local.size == stored.size && local.hash == stored.hash;
 }
 
+bool FileOperations::checkedOutByMe(const ItemRef& file) {
+    const auto co = s_.workspace.checkout(file.id);
+    return co && co->userId == s_.user().id;
+}
+
 void FileOperations::record(const ItemRef& file, std::int32_t version, const std::string& path) {
-    s_.workspace.recordLocalCopy(s_.user().id, path,
-                                 {file.id, version, LocalFile::modificationTime(path)});
+    const LocalCopy copy{file.id, version, LocalFile::modificationTime(path)};
+    const auto known = s_.workspace.localCopy(s_.user().id, path);
+    // An unchanged record is not rewritten, so a get that changes nothing writes nothing.
+    if (known && known->itemId == copy.itemId && known->version == copy.version &&
+        known->modificationTime == copy.modificationTime)
+        return;
+    s_.workspace.recordLocalCopy(s_.user().id, path, copy);
 }
 
 void FileOperations::checkout(const std::string& comment, const std::string& local,
@@ -280,6 +288,7 @@ void FileOperations::checkin(const std::string& comment, const std::string& loca
                              std::int32_t flags) {
     requireFile("checked in");
     checkComment(comment);
+    std::string localPath;
     s_.store.write([&] {
         Checkout co;
         requireCheckoutByMe(co);
@@ -299,10 +308,17 @@ void FileOperations::checkin(const std::string& comment, const std::string& loca
                                                content.id, LocalFile::modificationTime(path)});
         }
         s_.workspace.removeCheckout(item_.id);
-        if ((flags & kMaskReadOnly) != FlagWritable)
-            LocalFile::setReadOnly(path, true);
         record(item_, version, path);
+        localPath = path;
     });
+    // Only once the check-in is committed: a read-only local copy counts as unmodified.
+    if ((flags & kMaskReadOnly) != FlagWritable) {
+        try {
+            LocalFile::setReadOnly(localPath, true);
+        } catch (const VssError& e) {
+            throw VssError(item_.spec + " was checked in; " + e.what());
+        }
+    }
 }
 
 void FileOperations::undoCheckout(const std::string& local, std::int32_t flags) {

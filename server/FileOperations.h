@@ -43,6 +43,7 @@ private:
     bool matches(const ItemRef& file, const VersionRow& version, const std::string& path,
                  std::int32_t flags, Fingerprint* taken = nullptr);
     void record(const ItemRef& file, std::int32_t version, const std::string& path);
+    bool checkedOutByMe(const ItemRef& file);
 
     Session& s_;
     ItemRef item_;

@@ -2,8 +2,8 @@
 
 #include "Errors.h"
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <random>

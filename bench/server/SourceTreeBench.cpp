@@ -2,6 +2,7 @@
 #include "Benches.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -16,14 +17,44 @@ namespace fs = std::filesystem;
 
 constexpr int kRuns = 3;
 
+std::string lowered(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// Item names compare without regard to case, so of two paths that differ only in case (say
+// xt_connmark.h and xt_CONNMARK.h) the database can hold one: the later one is skipped.
+bool clashesInCase(const fs::path& file, std::map<std::string, std::string>& seen) {
+    fs::path prefix;
+    for (const auto& part : file) {
+        prefix /= part;
+        const auto [it, inserted] = seen.emplace(lowered(prefix.string()), prefix.string());
+        if (!inserted && it->second != prefix.string())
+            return true;
+    }
+    return false;
+}
+
 std::vector<fs::path> firstRegularFiles(const fs::path& tree, std::size_t count) {
-    std::vector<fs::path> files;
+    std::vector<fs::path> all;
     for (const auto& entry : fs::recursive_directory_iterator(tree))
         if (!entry.is_symlink() && entry.is_regular_file())
-            files.push_back(entry.path().lexically_relative(tree));
-    std::sort(files.begin(), files.end());
-    if (files.size() > count)
-        files.resize(count);
+            all.push_back(entry.path().lexically_relative(tree));
+    std::sort(all.begin(), all.end());
+    std::vector<fs::path> files;
+    std::map<std::string, std::string> seen;
+    std::size_t skipped = 0;
+    for (const auto& file : all) {
+        if (files.size() == count)
+            break;
+        if (clashesInCase(file, seen))
+            ++skipped;
+        else
+            files.push_back(file);
+    }
+    if (skipped > 0)
+        std::printf("skipped %zu files whose paths differ from others only in case\n", skipped);
     return files;
 }
 

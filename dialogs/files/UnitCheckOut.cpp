@@ -6,8 +6,7 @@
 
 #include <QPushButton>
 
-TFormCheckOut::TFormCheckOut(VssDatabase database, std::string projectBinding,
-                             std::string fileName)
+TFormCheckOut::TFormCheckOut(VssDatabase database, std::string projectBinding, std::string fileName)
     : TFormComment(std::move(database), std::move(projectBinding), fileName) {
     setObjectName("FormCheckOut");
     setWindowTitle(QStringLiteral("Check Out"));

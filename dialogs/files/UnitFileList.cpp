@@ -68,7 +68,7 @@ TFormFileList::TFormFileList(VssDatabase database, std::string projectBinding) {
     onClick(ButtonOk, [this] { ButtonOkClick(); });
     onClick(ButtonCancel);
     onUserSelect(ListBoxFileList, [this] { ListBoxFileListClick(); });
-    onKeyPress(ListBoxFileList, [this](QKeyEvent*) { ListBoxFileListClick(); });
+    onKeyPress(ListBoxFileList, [this](QKeyEvent* key) { ListBoxFileListKeyPress(key); });
 
     Database = std::move(database);
     ProjectBinding = std::move(projectBinding);
@@ -113,9 +113,13 @@ void TFormFileList::SetFilesCaption(const char* caption) {
     LabelFiles->adjustSize();
 }
 
-void TFormFileList::formShow() { UpdateOkButton(); }
+void TFormFileList::formShow() {
+    UpdateOkButton();
+}
 
-void TFormFileList::ListBoxFileListClick() { UpdateOkButton(); }
+void TFormFileList::ListBoxFileListClick() {
+    UpdateOkButton();
+}
 
 void TFormFileList::UpdateOkButton() {
     ButtonOk->setEnabled(!ListBoxFileList->selectionModel()->selectedIndexes().isEmpty());

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+class QKeyEvent;
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
@@ -65,6 +66,7 @@ protected:
     // FormShow, ListBoxFileListClick and ListBoxFileListKeyPress: OK follows the selection.
     void formShow() override;
     void ListBoxFileListClick();
+    void ListBoxFileListKeyPress(QKeyEvent* key);
     void UpdateOkButton();
     void AppendLog(const std::string& line);
 

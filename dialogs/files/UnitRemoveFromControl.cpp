@@ -17,7 +17,9 @@ TFileOperation TFormRemoveFromControl::Operation() const {
 }
 
 // Marking an item deleted takes no flags.
-std::int32_t TFormRemoveFromControl::OperationFlags() const { return 0; }
+std::int32_t TFormRemoveFromControl::OperationFlags() const {
+    return 0;
+}
 
 void TFormRemoveFromControl::OperateOnFile(const std::string& /*localPath*/,
                                            std::int32_t /*flags*/) {

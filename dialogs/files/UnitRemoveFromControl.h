@@ -5,8 +5,7 @@
 
 class TFormRemoveFromControl : public TFormNoComment {
 public:
-    TFormRemoveFromControl(VssDatabase database, std::string projectBinding,
-                           std::string fileName);
+    TFormRemoveFromControl(VssDatabase database, std::string projectBinding, std::string fileName);
 
 protected:
     TFileOperation Operation() const override;

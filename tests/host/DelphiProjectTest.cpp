@@ -45,8 +45,7 @@ protected:
 
 TEST_F(DelphiProjectTest, FilesAreTheInEntriesResolvedBesideTheProject) {
     const DelphiProject project = DelphiProject::load(write("Demo.dpr", kDemo));
-    EXPECT_EQ(project.files(),
-              QStringList({in("Unit1.pas"), in("Sub/Unit2.pas"), in("It's.pas")}));
+    EXPECT_EQ(project.files(), QStringList({in("Unit1.pas"), in("Sub/Unit2.pas"), in("It's.pas")}));
     EXPECT_TRUE(project.contains(in("Sub/Unit2.pas")));
     EXPECT_FALSE(project.contains(in("Forms.pas")));
 }

@@ -96,7 +96,8 @@ expect ListBoxFileList items "Unit1.pas"
 expect ListBoxFileList selected "Unit1.pas"
 type MemoComment "second change"
 click ButtonOk
-expect MemoLog items "Checking In )" + unit1 + R"("
+expect MemoLog items "Checking In )" + unit1 +
+                                       R"("
 click ButtonOk
 idle
 )",

@@ -47,12 +47,14 @@ public:
         setObjectName(QStringLiteral("FormFake"));
         list_->setObjectName(QStringLiteral("ListBoxFileList"));
         list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-        list_->addItems({QStringLiteral("a.pas"), QStringLiteral("b.pas"), QStringLiteral("c.pas")});
+        list_->addItems(
+            {QStringLiteral("a.pas"), QStringLiteral("b.pas"), QStringLiteral("c.pas")});
         log_->setObjectName(QStringLiteral("MemoLog"));
         log_->setReadOnly(true);
         edit_->setObjectName(QStringLiteral("EditName"));
         combo_->setObjectName(QStringLiteral("ComBoxChoice"));
-        combo_->addItems({QStringLiteral("Replace"), QStringLiteral("Skip"), QStringLiteral("Merge")});
+        combo_->addItems(
+            {QStringLiteral("Replace"), QStringLiteral("Skip"), QStringLiteral("Merge")});
         box_->setObjectName(QStringLiteral("CBoxFlag"));
         box_->setText(QStringLiteral("Flag"));
         tree_->setObjectName(QStringLiteral("TreeVProjects"));
@@ -84,14 +86,15 @@ public:
                 [this](QListWidgetItem* item) { log(QStringLiteral("Double ") + item->text()); });
         connect(combo_, &QComboBox::activated, this,
                 [this](int index) { log(QStringLiteral("Chose ") + combo_->itemText(index)); });
-        connect(box_, &QCheckBox::clicked, this,
-                [this](bool on) { log(on ? QStringLiteral("Flag on") : QStringLiteral("Flag off")); });
+        connect(box_, &QCheckBox::clicked, this, [this](bool on) {
+            log(on ? QStringLiteral("Flag on") : QStringLiteral("Flag off"));
+        });
         // Children are made when a node is first opened, as the project trees do.
         connect(tree_, &QTreeWidget::itemExpanded, this, [](QTreeWidgetItem* item) {
             if (item->childCount() > 0 || item->text(0) == u"B")
                 return;
-            auto* child = new QTreeWidgetItem(item, {item->text(0) == u"$" ? QStringLiteral("A")
-                                                                           : QStringLiteral("B")});
+            auto* child = new QTreeWidgetItem(
+                item, {item->text(0) == u"$" ? QStringLiteral("A") : QStringLiteral("B")});
             child->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
         });
     }
@@ -144,8 +147,8 @@ public:
     std::string GetMenuName() override { return "&Fake"; }
     int GetVerbCount() override { return 6; }
     std::string GetVerb(int index) override {
-        static const char* const verbs[] = {"&Ask...", "", "&Dialog...", "&Throw", "&Project only",
-                                            "&Where"};
+        static const char* const verbs[] = {"&Ask...",       "",      "&Dialog...", "&Throw",
+                                            "&Project only", "&Where"};
         return index >= 0 && index < 6 ? verbs[index] : "";
     }
     std::uint16_t GetVerbState(int index) override {

@@ -60,9 +60,8 @@ TEST_F(FakeAddinScriptTest, MessageBoxAnsweredNoIsReportedAndReachesTheAddin) {
 }
 
 TEST_F(FakeAddinScriptTest, ToolServicesReportProjectCurrentFileAndVersion) {
-    const Transcript t = runScript("open " + project + "\nedit " + path("p/Unit2.pas") +
-                                       "\nverb 5\nanswer OK\n",
-                                   kFake);
+    const Transcript t = runScript(
+        "open " + project + "\nedit " + path("p/Unit2.pas") + "\nverb 5\nanswer OK\n", kFake);
     ASSERT_EQ(t.exitCode, 0) << t.out << t.err;
     EXPECT_EQ(t.first("messagebox")["text"].toString().toStdString(),
               "Project=" + project + " Current=" + path("p/Unit2.pas") + " Version=3");
@@ -133,7 +132,8 @@ idle
 }
 
 TEST_F(FakeAddinScriptTest, AnErrorFromAVerbIsShownAndTheHostGoesOn) {
-    const Transcript t = runScript("verb 3\nanswer OK\nidle\nverb 0\nanswer Yes\nanswer OK\n", kFake);
+    const Transcript t =
+        runScript("verb 3\nanswer OK\nidle\nverb 0\nanswer Yes\nanswer OK\n", kFake);
     ASSERT_EQ(t.exitCode, 0) << t.out << t.err;
     EXPECT_EQ(t.first("error")["text"].toString(), "The fake verb failed.");
     EXPECT_EQ(t.first("error")["style"].toInt(), 16);
@@ -148,7 +148,8 @@ TEST_F(FakeAddinScriptTest, AddAndRemoveEditTheProjectAndNotifyTheAddin) {
                                    kFake);
     ASSERT_EQ(t.exitCode, 0) << t.out << t.err;
     EXPECT_EQ(t.first("messagebox")["text"].toString().toStdString(), "Added " + path("p/New.pas"));
-    EXPECT_EQ(t.first("error")["text"].toString().toStdString(), "cannot remove " + path("p/Unit1.pas"));
+    EXPECT_EQ(t.first("error")["text"].toString().toStdString(),
+              "cannot remove " + path("p/Unit1.pas"));
     const std::string dpr = testenv::TestEnvironment::read(project);
     EXPECT_NE(dpr.find("New in 'New.pas';"), std::string::npos) << dpr;
     EXPECT_EQ(dpr.find("Unit1"), std::string::npos) << dpr;

@@ -2,10 +2,14 @@
 // two users in one process.
 #include "ServerFixture.h"
 
+#include <sqlite3.h>
+
+#include <chrono>
 #include <fcntl.h>
 #include <random>
 #include <sstream>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace servertest {
@@ -246,6 +250,17 @@ TEST_F(FileOperationsTest, WritableCopyThatDiffersFollowsTheReplaceGroup) {
     EXPECT_EQ(names, std::vector<std::string>{"Main.pas"});
 }
 
+TEST_F(FileOperationsTest, CheckedOutCopyIsProtectedEvenWhenReadOnly) {
+    ASSERT_EQ(main_->Checkout(u"", u"", 0), com::S_OK);
+    write(mainPath_, "work in progress\n");
+    fs::permissions(mainPath_,
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    std::string local = mainPath_.string();
+    EXPECT_NE(get(main_.get(), local, 0), com::S_OK);
+    EXPECT_EQ(read(mainPath_), "work in progress\n");
+}
+
 TEST_F(FileOperationsTest, MergeCombinesChangesAndRefusesConflicts) {
     // Bob works in his own folder from version 1.
     auto bob = open("Bob");
@@ -329,6 +344,33 @@ TEST_F(FileOperationsTest, MissingWorkingFolderIsCreatedOnGet) {
     std::string local;
     ASSERT_EQ(get(main_.get(), local, 0), com::S_OK) << lastError();
     EXPECT_TRUE(fs::exists(mainPath_));
+
+    // A working folder that cannot be made: a plain file has its name.
+    const fs::path blocked = write(root() / "blocked", "a file") / "Demo";
+    ASSERT_EQ(demo_->put_LocalSpec(wide(blocked.string())), com::S_OK);
+    local.clear();
+    EXPECT_NE(get(main_.get(), local, 0), com::S_OK);
+    EXPECT_NE(lastError().find(blocked.string()), std::string::npos);
+    EXPECT_NE(main_->Checkout(u"", u"", 0), com::S_OK);
+    EXPECT_EQ(checkedOut(main_.get()), vss::kNotCheckedOut);
+}
+
+TEST_F(FileOperationsTest, WaitsForAnotherWriterInsteadOfFailing) {
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open((dbFolder() / "data" / "store.db").c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    std::thread release([other] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+    });
+    const auto start = std::chrono::steady_clock::now();
+    const com::HRESULT hr = main_->Checkout(u"", u"", 0);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    release.join();
+    sqlite3_close(other);
+    EXPECT_EQ(hr, com::S_OK) << lastError();
+    EXPECT_GE(waited, std::chrono::milliseconds(250));
+    EXPECT_EQ(checkedOut(main_.get()), vss::kCheckedOutMe);
 }
 
 TEST_F(FileOperationsTest, BadLocalFilesAreRefusedWithTheirPath) {

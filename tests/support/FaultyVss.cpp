@@ -84,8 +84,8 @@ public:
         return forward("get_LocalSpec", [&] { return real_->get_LocalSpec(local); });
     }
     HRESULT put_LocalSpec(const std::u16string& folder) override {
-        return forward("put_LocalSpec", [&] { return real_->put_LocalSpec(folder); }, 0, {},
-                       narrow(folder));
+        return forward(
+            "put_LocalSpec", [&] { return real_->put_LocalSpec(folder); }, 0, {}, narrow(folder));
     }
     HRESULT get_Type(std::int32_t* type) override {
         return forward("get_Type", [&] { return real_->get_Type(type); });
@@ -100,7 +100,8 @@ public:
         return forward("get_Deleted", [&] { return real_->get_Deleted(deleted); });
     }
     HRESULT put_Deleted(com::VARIANT_BOOL deleted) override {
-        return forward("put_Deleted", [&] { return real_->put_Deleted(deleted); }, deleted);
+        return forward(
+            "put_Deleted", [&] { return real_->put_Deleted(deleted); }, deleted);
     }
     HRESULT get_VersionNumber(std::int32_t* number) override {
         return forward("get_VersionNumber", [&] { return real_->get_VersionNumber(number); });
@@ -118,26 +119,30 @@ public:
         });
     }
     HRESULT get_Versions(std::int32_t flags, vss::IVSSVersions** versions) override {
-        return forward("get_Versions", [&] { return real_->get_Versions(flags, versions); },
-                       flags);
+        return forward(
+            "get_Versions", [&] { return real_->get_Versions(flags, versions); }, flags);
     }
     HRESULT Get(std::u16string* local, std::int32_t flags) override {
-        return forward("Get", [&] { return real_->Get(local, flags); }, flags, {},
-                       local ? narrow(*local) : std::string());
+        return forward(
+            "Get", [&] { return real_->Get(local, flags); }, flags, {},
+            local ? narrow(*local) : std::string());
     }
     HRESULT Checkout(const std::u16string& comment, const std::u16string& local,
                      std::int32_t flags) override {
-        return forward("Checkout", [&] { return real_->Checkout(comment, local, flags); }, flags,
-                       narrow(comment), narrow(local));
+        return forward(
+            "Checkout", [&] { return real_->Checkout(comment, local, flags); }, flags,
+            narrow(comment), narrow(local));
     }
     HRESULT Checkin(const std::u16string& comment, const std::u16string& local,
                     std::int32_t flags) override {
-        return forward("Checkin", [&] { return real_->Checkin(comment, local, flags); }, flags,
-                       narrow(comment), narrow(local));
+        return forward(
+            "Checkin", [&] { return real_->Checkin(comment, local, flags); }, flags,
+            narrow(comment), narrow(local));
     }
     HRESULT UndoCheckout(const std::u16string& local, std::int32_t flags) override {
-        return forward("UndoCheckout", [&] { return real_->UndoCheckout(local, flags); }, flags,
-                       {}, narrow(local));
+        return forward(
+            "UndoCheckout", [&] { return real_->UndoCheckout(local, flags); }, flags, {},
+            narrow(local));
     }
     HRESULT Add(const std::u16string& local, const std::u16string& comment, std::int32_t flags,
                 vss::IVSSItem** item) override {
@@ -152,13 +157,12 @@ public:
             [&] { return wrapped(real_->NewSubproject(name, comment, project), project); }, 0,
             narrow(comment), narrow(name));
     }
-    HRESULT Share(vss::IVSSItem* item, const std::u16string& comment,
-                  std::int32_t flags) override {
+    HRESULT Share(vss::IVSSItem* item, const std::u16string& comment, std::int32_t flags) override {
         // The real server knows only its own objects.
         auto* faulty = dynamic_cast<FaultyItem*>(item);
         vss::IVSSItem* target = faulty ? faulty->real() : item;
-        return forward("Share", [&] { return real_->Share(target, comment, flags); }, flags,
-                       narrow(comment));
+        return forward(
+            "Share", [&] { return real_->Share(target, comment, flags); }, flags, narrow(comment));
     }
 
 private:
@@ -169,9 +173,10 @@ private:
         return narrow(name);
     }
     template <class Call>
-    HRESULT forward(const char* method, Call call, std::int32_t flags = 0,
-                    std::string comment = {}, std::string local = {}) {
-        if (HRESULT hr = plan_->enter({method, name(), flags, std::move(comment), std::move(local)});
+    HRESULT forward(const char* method, Call call, std::int32_t flags = 0, std::string comment = {},
+                    std::string local = {}) {
+        if (HRESULT hr =
+                plan_->enter({method, name(), flags, std::move(comment), std::move(local)});
             com::failed(hr))
             return hr;
         return call();

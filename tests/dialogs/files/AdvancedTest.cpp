@@ -59,11 +59,11 @@ void choose(QComboBox* box, int downs) {
 
 TEST_F(Advanced, CheckOutOkWithoutChangesGivesTheFirstChoices) {
     storeSettings(sampleSettings());
-    const auto flags = flagsAfter<TFormCheckOut>(driver, database, *plan, "Checkout",
-                                                 {[](ui::Form& form) {
-                                                     auto& a = as<TFormAdvancedCheckOut>(form);
-                                                     click(a.ButtonOk);
-                                                 }});
+    const auto flags =
+        flagsAfter<TFormCheckOut>(driver, database, *plan, "Checkout", {[](ui::Form& form) {
+                                      auto& a = as<TFormAdvancedCheckOut>(form);
+                                      click(a.ButtonOk);
+                                  }});
     // ReadOnly and Compare stay as stored; Replace 128, Date 4, fetch a local copy.
     EXPECT_EQ(flags, 2 + 512 + 4 + 128 + 67108864);
     EXPECT_EQ(driver.shownForms(),
@@ -72,14 +72,14 @@ TEST_F(Advanced, CheckOutOkWithoutChangesGivesTheFirstChoices) {
 
 TEST_F(Advanced, CheckOutChoicesReachTheServer) {
     storeSettings(sampleSettings());
-    const auto flags = flagsAfter<TFormCheckOut>(driver, database, *plan, "Checkout",
-                                                 {[](ui::Form& form) {
-                                                     auto& a = as<TFormAdvancedCheckOut>(form);
-                                                     choose(a.ComBoxReplaceWriteable, 2);
-                                                     choose(a.ComBoxSetTimestamp, 2);
-                                                     click(a.CBoxDontGet);
-                                                     click(a.ButtonOk);
-                                                 }});
+    const auto flags =
+        flagsAfter<TFormCheckOut>(driver, database, *plan, "Checkout", {[](ui::Form& form) {
+                                      auto& a = as<TFormAdvancedCheckOut>(form);
+                                      choose(a.ComBoxReplaceWriteable, 2);
+                                      choose(a.ComBoxSetTimestamp, 2);
+                                      click(a.CBoxDontGet);
+                                      click(a.ButtonOk);
+                                  }});
     EXPECT_EQ(flags, 2 + 512 + 12 + 256 + 134217728);
     EXPECT_EQ(checkOutState("A.pas"), vss::kCheckedOutMe);
 }
@@ -110,10 +110,9 @@ TEST_F(Advanced, GetOkWithoutChangesMakesTheCopyReadOnly) {
     TVSSProperties stored = sampleSettings();
     stored.ReadOnly = vss::FlagWritable;
     storeSettings(stored);
-    const auto flags = flagsAfter<TFormGetLatest>(driver, database, *plan, "Get",
-                                                  {[](ui::Form& form) {
-                                                      click(as<TFormAdvancedGet>(form).ButtonOk);
-                                                  }});
+    const auto flags = flagsAfter<TFormGetLatest>(
+        driver, database, *plan, "Get",
+        {[](ui::Form& form) { click(as<TFormAdvancedGet>(form).ButtonOk); }});
     EXPECT_EQ(flags, 2 + 512 + 4 + 128);
 }
 
@@ -160,9 +159,8 @@ TEST_F(Advanced, UndoLocalCopyChoices) {
     };
     for (const Case& c : {Case{{pick(0)}, stored}, Case{{pick(1)}, stored + 786432},
                           Case{{pick(2)}, stored + 262144}, Case{{pick(2), cancel}, stored}}) {
-        EXPECT_EQ(
-            flagsAfter<TFormUndoCheckOut>(driver, database, *plan, "UndoCheckout", c.actions),
-            c.flags);
+        EXPECT_EQ(flagsAfter<TFormUndoCheckOut>(driver, database, *plan, "UndoCheckout", c.actions),
+                  c.flags);
         EXPECT_EQ(checkOutState("B.pas"), vss::kNotCheckedOut);
         env.ss({"checkout", "$/Proj/B.pas", "--no-get"});
     }

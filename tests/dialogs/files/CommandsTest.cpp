@@ -27,12 +27,12 @@ TEST_F(Commands, EachFileCommandShowsItsDialogForTheBoundProject) {
         const char* caption;
         QStringList selected;
     };
-    for (const Case& c : {Case{&TVssInterface::ShowGetLatest, "Get Latest Version", {"D.pas"}},
-                          Case{&TVssInterface::ShowCheckOut, "Check Out", {"D.pas"}},
-                          Case{&TVssInterface::ShowCheckIn, "Check In Files", {}},
-                          Case{&TVssInterface::ShowUndoCheckOut, "Undo Check Out", {}},
-                          Case{&TVssInterface::ShowRemoveFromControl, "FormRemoveFromControl",
-                               {"D.pas"}}}) {
+    for (const Case& c :
+         {Case{&TVssInterface::ShowGetLatest, "Get Latest Version", {"D.pas"}},
+          Case{&TVssInterface::ShowCheckOut, "Check Out", {"D.pas"}},
+          Case{&TVssInterface::ShowCheckIn, "Check In Files", {}},
+          Case{&TVssInterface::ShowUndoCheckOut, "Undo Check Out", {}},
+          Case{&TVssInterface::ShowRemoveFromControl, "FormRemoveFromControl", {"D.pas"}}}) {
         driver.drive([&](ui::Form& form) {
             EXPECT_EQ(form.windowTitle(), c.caption);
             auto* list = form.findChild<QListWidget*>("ListBoxFileList");
@@ -73,7 +73,8 @@ TEST_F(Commands, RunExplorerStartsSsexpFromTheServerFolderWithoutArguments) {
 
 TEST_F(Commands, RunExplorerSaysNothingWhenItCannotStart) {
     TVssInterface connection;
-    for (const std::string& path : {(env.root() / "nowhere" / "ssscc.dll").string(), std::string()}) {
+    for (const std::string& path :
+         {(env.root() / "nowhere" / "ssscc.dll").string(), std::string()}) {
         reg::writeValue(reg::Root::LocalMachine, kSourceSafeKey, "SCCServerPath",
                         reg::Value::fromString(path));
         EXPECT_NO_THROW(connection.RunExplorer());

@@ -55,7 +55,7 @@ std::int32_t DialogFixture::checkOutState(const std::string& name) const {
 }
 
 std::vector<testenv::FaultPlan::Call> DialogFixture::callsOn(const std::string& method,
-                                                            const std::string& item) const {
+                                                             const std::string& item) const {
     std::vector<testenv::FaultPlan::Call> result;
     for (const auto& call : plan->callsOf(method))
         if (call.item == item)
@@ -63,7 +63,9 @@ std::vector<testenv::FaultPlan::Call> DialogFixture::callsOn(const std::string& 
     return result;
 }
 
-void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 void PrintTo(const QStringList& list, std::ostream* out) {
     *out << '{';
@@ -112,4 +114,6 @@ void clickBelowEntries(QListWidget* list) {
                       QPoint(last.center().x(), last.bottom() + 10));
 }
 
-void click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+void click(QAbstractButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton);
+}

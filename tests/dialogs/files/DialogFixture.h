@@ -15,8 +15,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <ostream>
 #include <memory>
+#include <ostream>
 #include <string>
 
 class QAbstractButton;

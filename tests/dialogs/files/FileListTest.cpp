@@ -18,6 +18,15 @@ namespace {
 using FileList = DialogFixture;
 
 TEST_F(FileList, ListsFollowEachFilterInIndexOrder) {
+    {
+        TFormCheckOut dialog(database, "$/Proj", "");
+        // By index from 1 to the count; a listed child is taken again for its name.
+        std::vector<std::string> indexes;
+        for (const auto& call : plan->callsOf("get_Item"))
+            indexes.push_back(call.item);
+        EXPECT_EQ(indexes, std::vector<std::string>({"1", "1", "2", "3", "4", "4"}));
+        EXPECT_EQ(plan->callsOf("get_Count").size(), 1u);
+    }
     EXPECT_EQ(entries(TFormCheckOut(database, "$/Proj", "").ListBoxFileList),
               QStringList({"A.pas", "D.pas"}));
     EXPECT_EQ(entries(TFormCheckIn(database, "$/Proj", "").ListBoxFileList),
@@ -73,8 +82,8 @@ TEST_F(FileList, PreselectedEntryIsScrolledToTheTop) {
     env.ss({"mkproj", "$/Many"});
     std::vector<std::string> add{"add", "$/Many"};
     for (int i = 0; i < 30; ++i)
-        add.push_back(env.write(env.root() / "many" / ("F" + std::to_string(10 + i) + ".pas"), "x")
-                          .string());
+        add.push_back(
+            env.write(env.root() / "many" / ("F" + std::to_string(10 + i) + ".pas"), "x").string());
     env.ss(add);
     TFormGetLatest dialog(database, "$/Many", "f30.pas");
     driver.drive([&](ui::Form&) {

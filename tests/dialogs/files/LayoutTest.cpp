@@ -85,8 +85,8 @@ TEST_F(Layout, NoCommentDialogs) {
     EXPECT_EQ(at(&dialog, "MemoLog"), QRect(1, 156, 353, 84));
     EXPECT_EQ(dialog.LabelLog->pos(), QPoint(3, 140));
     EXPECT_EQ(tabStops(&dialog, "ListBoxFileList"),
-              QStringList({"ListBoxFileList", "ButtonOk", "ButtonCancel", "ButtonHelp",
-                           "ButtonAdvanced"}));
+              QStringList(
+                  {"ListBoxFileList", "ButtonOk", "ButtonCancel", "ButtonHelp", "ButtonAdvanced"}));
     EXPECT_FALSE(dialog.ButtonOk->isEnabled());
 
     EXPECT_EQ(TFormGetLatest(database, "$/Proj", "").LabelFiles->text(), "Select Files To Get");

@@ -149,11 +149,11 @@ TEST_F(Operations, UndoNamesTheLocalPath) {
     driver.drive([&](ui::Form&) {
         EXPECT_EQ(entries(dialog.ListBoxFileList), QStringList({"A.pas", "B.pas"}));
         runOn(dialog, {0, 1});
-        EXPECT_EQ(logLines(dialog.MemoLog),
-                  QStringList({QString::fromStdString("Undo Checkout " + a),
-                               QString::fromStdString("Can't Undo Checkout of " + a +
-                                                      " Reason:refused"),
-                               QString::fromStdString("Undo Checkout " + localPath("B.pas"))}));
+        EXPECT_EQ(
+            logLines(dialog.MemoLog),
+            QStringList({QString::fromStdString("Undo Checkout " + a),
+                         QString::fromStdString("Can't Undo Checkout of " + a + " Reason:refused"),
+                         QString::fromStdString("Undo Checkout " + localPath("B.pas"))}));
         click(dialog.ButtonOk);
     });
     dialog.showModal();

@@ -1,0 +1,111 @@
+// Atomic local writes: single files and batches, and what they refuse to replace.
+#include "LocalFile.h"
+
+#include "Errors.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using vss::server::LocalFile;
+using vss::server::VssError;
+
+class LocalFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "localfile-test-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    static LocalFile::Producer text(std::string content) {
+        return [content](const LocalFile::Sink& sink) { sink(content.data(), content.size()); };
+    }
+    static std::string read(const fs::path& file) {
+        std::ifstream in(file);
+        std::ostringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    std::vector<std::string> names() const {
+        std::vector<std::string> result;
+        for (const auto& e : fs::directory_iterator(dir_))
+            result.push_back(e.path().filename().string());
+        std::sort(result.begin(), result.end());
+        return result;
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(LocalFileTest, WritesReadOnlyWithTimeAndLeavesNoTemporaryFile) {
+    const fs::path file = dir_ / "sub" / "a.txt";
+    LocalFile::writeAtomically(file, text("one"), {.readOnly = true, .modificationTime = 12345});
+    EXPECT_EQ(read(file), "one");
+    EXPECT_FALSE(LocalFile::isWritable(file));
+    EXPECT_EQ(LocalFile::modificationTime(file), 12345);
+    LocalFile::writeAtomically(file, text("two"), {.readOnly = false, .modificationTime = {}});
+    EXPECT_EQ(read(file), "two");
+    EXPECT_TRUE(LocalFile::isWritable(file));
+    EXPECT_EQ(names(), std::vector<std::string>{"sub"});
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "sub"), fs::directory_iterator()), 1);
+}
+
+TEST_F(LocalFileTest, FailedProducerLeavesTheOldFile) {
+    const fs::path file = dir_ / "a.txt";
+    LocalFile::writeAtomically(file, text("old"), {.readOnly = false, .modificationTime = {}});
+    auto failing = [](const LocalFile::Sink& sink) {
+        sink("new", 3);
+        throw VssError("stored content is damaged");
+    };
+    EXPECT_THROW(LocalFile::writeAtomically(file, failing, {}), VssError);
+    EXPECT_EQ(read(file), "old");
+    EXPECT_EQ(names(), std::vector<std::string>{"a.txt"});
+}
+
+TEST_F(LocalFileTest, RefusesLinksAndFolders) {
+    fs::create_directory(dir_ / "folder");
+    fs::create_symlink(dir_ / "elsewhere", dir_ / "link");
+    EXPECT_THROW(LocalFile::writeAtomically(dir_ / "folder", text("x"), {}), VssError);
+    EXPECT_THROW(LocalFile::writeAtomically(dir_ / "link", text("x"), {}), VssError);
+    EXPECT_FALSE(fs::exists(dir_ / "elsewhere"));
+    EXPECT_THROW(LocalFile::Reader(dir_ / "link"), VssError);
+    EXPECT_THROW(LocalFile::Reader(dir_ / "folder"), VssError);
+    EXPECT_THROW(LocalFile::Reader(dir_ / "missing"), VssError);
+    // A working folder that cannot be made because a file has its name.
+    std::ofstream(dir_ / "plain") << "p";
+    EXPECT_THROW(LocalFile::writeAtomically(dir_ / "plain" / "x.txt", text("x"), {}), VssError);
+}
+
+TEST_F(LocalFileTest, BatchRenamesOnlyOnCommit) {
+    std::vector<std::string> done;
+    {
+        LocalFile::Batch batch;
+        batch.stage(dir_ / "a.txt", text("a"), {}, [&] { done.push_back("a"); });
+        batch.stage(dir_ / "b.txt", text("b"), {}, [&] { done.push_back("b"); });
+        EXPECT_FALSE(fs::exists(dir_ / "a.txt"));
+        EXPECT_TRUE(batch.commit().empty());
+    }
+    EXPECT_EQ(done, (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(read(dir_ / "b.txt"), "b");
+    {
+        LocalFile::Batch abandoned;
+        abandoned.stage(dir_ / "c.txt", text("c"), {}, [] {});
+    }
+    EXPECT_EQ(names(), (std::vector<std::string>{"a.txt", "b.txt"}));
+}
+
+TEST_F(LocalFileTest, NormalizeAcceptsBothSeparators) {
+    EXPECT_EQ(LocalFile::normalize("/a\\b//c/"), fs::path("/a/b/c"));
+    EXPECT_EQ(LocalFile::normalize("/"), fs::path("/"));
+    EXPECT_TRUE(LocalFile::normalize("rel/x").is_absolute());
+    EXPECT_TRUE(LocalFile::normalize("").empty());
+}
+
+} // namespace
