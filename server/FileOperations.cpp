@@ -94,7 +94,7 @@ void FileOperations::get(std::string& local, std::int32_t flags) {
     });
     local = folder;
     if (!problems.empty()) {
-        std::string message = "Some files of " + quote(item_.spec) + " were not got: ";
+        std::string message = "Some files of " + quote(item_.spec) + " could not be fetched: ";
         for (std::size_t i = 0; i < problems.size(); ++i)
             message += (i ? "; " : "") + problems[i];
         throw VssError(message);

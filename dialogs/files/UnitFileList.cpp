@@ -121,8 +121,13 @@ void TFormFileList::ListBoxFileListClick() {
     UpdateOkButton();
 }
 
+// No key is treated specially, and the key goes on to the list unchanged.
+void TFormFileList::ListBoxFileListKeyPress(QKeyEvent* /*key*/) {
+    UpdateOkButton();
+}
+
 void TFormFileList::UpdateOkButton() {
-    ButtonOk->setEnabled(!ListBoxFileList->selectionModel()->selectedIndexes().isEmpty());
+    ButtonOk->setEnabled(ListBoxFileList->selectionModel()->hasSelection());
 }
 
 void TFormFileList::AppendLog(const std::string& line) {
