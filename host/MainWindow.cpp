@@ -46,6 +46,7 @@ MainWindow::MainWindow()
     splitter->addWidget(projectPane_);
     splitter->addWidget(editor_);
     splitter->setStretchFactor(1, 3);
+    splitter->setSizes({200, 700});
     setCentralWidget(splitter);
     connect(projectPane_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
         report(editFile(item->data(Qt::UserRole).toString()));

@@ -51,6 +51,7 @@ TEST_F(Operations, CheckOutNamesTheSourceSafePathAndUsesOneComment) {
         EXPECT_EQ(call.flags, 2 + 512 + 8 + 192);
     }
     EXPECT_EQ(calls[0].local, localPath("A.pas"));
+    EXPECT_EQ(callsOn("get_Spec", "D.pas").size(), 2u); // read again for the failure line
     EXPECT_EQ(checkOutState("A.pas"), vss::kCheckedOutMe);
     EXPECT_EQ(checkOutState("D.pas"), vss::kNotCheckedOut);
 }
@@ -194,6 +195,7 @@ TEST_F(Operations, RemoveMarksItemsDeletedWithoutAQuestion) {
     EXPECT_NO_THROW(server.item("$/Proj/D.pas"));
     // The list is built once: the removed entry stays, deselected.
     EXPECT_EQ(entries(dialog.ListBoxFileList).size(), 4);
+    EXPECT_EQ(callsOn("get_Spec", "D.pas").size(), 2u); // read again for the failure line
     ASSERT_EQ(plan->callsOf("put_Deleted").size(), 2u);
     EXPECT_EQ(plan->callsOf("put_Deleted")[0].flags, com::kTrue);
 }
