@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fstream>
 #include <stdexcept>
+#include <sys/resource.h>
 
 namespace bench {
 
@@ -88,6 +89,11 @@ void largeFile(int mib) {
     const fs::path file = work / "big.bin";
     vss::admin::createDatabase(db, sys::logonName());
     fs::create_directories(work);
+    rusage self{};
+    ::getrusage(RUSAGE_SELF, &self);
+    std::printf("(a child's peak starts from its spawner's resident size: bench_server's peak is "
+                "%.1f MiB)\n",
+                self.ru_maxrss / 1024.0);
     ss(db, {"--help"}, "ss --help (baseline)", 0);
     ss(db, {"mkproj", "$/Large"}, nullptr, 0);
     ss(db, {"workfold", "$/Large", work.string()}, nullptr, 0);

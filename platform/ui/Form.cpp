@@ -97,6 +97,17 @@ void Form::setCancelButton(QPushButton* button) {
     cancelButton_ = button;
 }
 
+namespace {
+
+// Keys that act on the dialog, not on the list's selection: their release must not look like
+// a selection change (Enter may just have run the dialog and deselected entries itself).
+bool isDialogKey(int key) {
+    return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape ||
+           key == Qt::Key_Tab || key == Qt::Key_Backtab;
+}
+
+} // namespace
+
 void Form::onUserSelect(QAbstractItemView* view, std::function<void()> handler) {
     QWidget* viewport = view->viewport();
     auto redelivering = std::make_shared<bool>(false);
@@ -114,7 +125,8 @@ void Form::onUserSelect(QAbstractItemView* view, std::function<void()> handler) 
             runHandler(handler);
             return true;
         }
-        if (watched == view && event->type() == QEvent::KeyRelease) {
+        if (watched == view && event->type() == QEvent::KeyRelease &&
+            !isDialogKey(static_cast<QKeyEvent*>(event)->key())) {
             // The key press has already moved the selection.
             runHandler(handler);
         }

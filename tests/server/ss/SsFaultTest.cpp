@@ -92,14 +92,17 @@ TEST_F(SsTest, AProcessKilledAmidCheckInsLeavesEveryFileWholeAtItsOldOrNewVersio
     ChildProcess series({SS_TEST_HELPER, "checkin-series", db.string(),
                          TestEnvironment::currentUser(), "$/Series", std::to_string(kCount),
                          std::to_string(kSize)});
+    // Kill it a random moment after a random check-in in the first half, so the blow lands
+    // anywhere in a check-out, a local write or a check-in, with many files still to come.
+    std::mt19937 rng(std::random_device{}());
+    const int target = 4 + static_cast<int>(rng() % (kCount / 2 - 4));
     int lastDone = -1;
-    while (lastDone < 4) {
+    while (lastDone < target) {
         const auto line = series.readLine();
         ASSERT_TRUE(line && line->starts_with("done ")) << line.value_or("<no output>");
         lastDone = std::stoi(line->substr(5));
     }
-    std::mt19937 rng(std::random_device{}());
-    std::this_thread::sleep_for(std::chrono::milliseconds(100 + rng() % 200));
+    std::this_thread::sleep_for(std::chrono::microseconds(rng() % 30000));
     series.kill(SIGKILL);
     for (auto line = series.readLine(); line; line = series.readLine())
         if (line->starts_with("done "))
