@@ -4,13 +4,6 @@
 
 namespace vss::server {
 
-namespace {
-template <class T> void requireOut(T* out) {
-    if (out == nullptr)
-        throw VssError("A result pointer is missing.", com::E_POINTER);
-}
-} // namespace
-
 Session& Database::session() {
     if (!session_)
         throw VssError("The SourceSafe database is not open.", com::E_UNEXPECTED);

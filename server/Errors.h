@@ -29,6 +29,12 @@ inline VssError invalidArgument(const std::string& message) {
 // status with its message as the error description.
 com::HRESULT guardCall(const std::function<void()>& body);
 
+// Raises for a missing out-parameter, inside guardCall.
+template <class T> void requireOut(T* out) {
+    if (out == nullptr)
+        throw VssError("A result pointer is missing.", com::E_POINTER);
+}
+
 // "'text'" for quoting names and paths in messages.
 std::string quote(const std::string& text);
 

@@ -7,13 +7,6 @@
 
 namespace vss::server {
 
-namespace {
-template <class T> void requireOut(T* out) {
-    if (out == nullptr)
-        throw VssError("A result pointer is missing.", com::E_POINTER);
-}
-} // namespace
-
 HRESULT Item::get_Spec(std::u16string* spec) {
     return guardCall([&] {
         requireOut(spec);
