@@ -11,7 +11,7 @@ packages=(
   cmake ninja-build g++ pkg-config ccache
   qt6-base-dev libsqlite3-dev libsodium-dev libzstd-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xauth xvfb
+  fonts-dejavu-core
 )
 
 missing=()
