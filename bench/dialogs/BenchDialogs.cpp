@@ -106,9 +106,9 @@ void grow(const VssItem& project, const fs::path& local, int from, int to) {
 }
 
 // The server calls the check-out dialog makes to list the project, without the dialog.
-double listingCalls(const VssDatabase& database, const std::string& spec) {
+double listingCalls(const VssDatabase& database, const std::string& projectPath) {
     const Stopwatch watch;
-    const VssItems children = database.item(spec, false).items(false);
+    const VssItems children = database.item(projectPath, false).items(false);
     std::size_t listed = 0;
     for (std::int32_t i = 1, n = children.count(); i <= n; ++i)
         if (children.item(i).isCheckedOut() == vss::kNotCheckedOut)
@@ -216,7 +216,7 @@ double plainGets(const VssItem& project, const std::vector<std::pair<fs::path, s
         const VssItem child = children.item(entry.second);
         std::string local = child.localSpec();
         if (child.spec().empty())
-            throw std::runtime_error("no spec");
+            throw std::runtime_error("no SourceSafe path");
         child.get(local, 0);
     }
     return watch.seconds();

@@ -51,9 +51,9 @@ com::ComPtr<vss::IVSSDatabase> createAndOpen(const fs::path& folder) {
     return db;
 }
 
-com::ComPtr<vss::IVSSItem> item(vss::IVSSDatabase& db, const std::string& spec) {
+com::ComPtr<vss::IVSSItem> item(vss::IVSSDatabase& db, const std::string& path) {
     com::ComPtr<vss::IVSSItem> result;
-    check(db.get_VSSItem(com::widen(spec), com::kFalse, result.put()), "get_VSSItem " + spec);
+    check(db.get_VSSItem(com::widen(path), com::kFalse, result.put()), "get_VSSItem " + path);
     return result;
 }
 

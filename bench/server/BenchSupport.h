@@ -31,7 +31,7 @@ private:
 
 // A new database in `folder`, its administrator being the logon user, opened as that user.
 com::ComPtr<vss::IVSSDatabase> createAndOpen(const std::filesystem::path& folder);
-com::ComPtr<vss::IVSSItem> item(vss::IVSSDatabase& db, const std::string& spec);
+com::ComPtr<vss::IVSSItem> item(vss::IVSSDatabase& db, const std::string& path);
 com::ComPtr<vss::IVSSItem> newProject(vss::IVSSItem& parent, const std::string& name);
 
 class Stopwatch {

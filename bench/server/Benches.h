@@ -6,7 +6,7 @@
 
 namespace bench {
 
-// A project of `files` files: build time, spec lookups, child snapshots and access into them.
+// A project of `files` files: build time, item path lookups, child snapshots and access into them.
 void largeProject(int files);
 // Add, check out, check in and get of one file of `mib` MiB by ss child processes, with their
 // peak memory.

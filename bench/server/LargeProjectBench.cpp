@@ -34,15 +34,15 @@ void build(vss::IVSSItem& project, const fs::path& local, int from, int to) {
 
 void lookups(vss::IVSSDatabase& db, int files, std::mt19937& random) {
     constexpr int kLookups = 20000;
-    std::vector<std::u16string> specs;
+    std::vector<std::u16string> paths;
     for (int i = 0; i < kLookups; ++i)
-        specs.push_back(com::widen("$/Big/" + fileName(static_cast<int>(random() % files))));
+        paths.push_back(com::widen("$/Big/" + fileName(static_cast<int>(random() % files))));
     const Stopwatch watch;
-    for (const auto& spec : specs) {
+    for (const auto& path : paths) {
         com::ComPtr<vss::IVSSItem> found;
-        check(db.get_VSSItem(spec, com::kFalse, found.put()), "get_VSSItem");
+        check(db.get_VSSItem(path, com::kFalse, found.put()), "get_VSSItem");
     }
-    std::printf("spec lookup (get_VSSItem of a file): %.1f us on average over %d lookups\n",
+    std::printf("item path lookup (get_VSSItem of a file): %.1f us on average over %d lookups\n",
                 watch.seconds() * 1e6 / kLookups, kLookups);
 }
 

@@ -51,8 +51,8 @@ QMessageBox::Icon iconOf(int style) {
 // as Windows does.
 int escapeResult(const std::vector<ButtonSpec>& buttons) {
     for (int wanted : {IDCANCEL, IDNO}) {
-        for (const auto& spec : buttons) {
-            if (spec.result == wanted)
+        for (const auto& button : buttons) {
+            if (button.result == wanted)
                 return wanted;
         }
     }
