@@ -28,7 +28,7 @@ public:
 
     void ChangeProject(const std::string& newBinding);
 
-    // Verb commands (one file each, see UnitVssCommands.cpp and the later command units).
+    // Verb commands (UnitVssCommands.cpp).
     void ShowGetLatest(const std::string& fileName);
     void ShowCheckOut(const std::string& fileName);
     void ShowCheckIn(const std::string& fileName);
