@@ -9,7 +9,7 @@ shift || true
 
 packages=(
   cmake ninja-build g++ pkg-config ccache
-  qt6-base-dev libsqlite3-dev libsodium-dev libzstd-dev
+  qt6-base-dev libsqlite3-dev libsodium-dev libzstd-dev libgit2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
 )
