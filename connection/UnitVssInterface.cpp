@@ -3,6 +3,8 @@
 #include "dialogs/database/UnitVssLogin.h"
 #include "dialogs/files/UnitCheckIn.h"
 
+#include "VssPath.h"
+
 #include <system/Paths.h>
 #include <ui/Application.h>
 
@@ -47,7 +49,7 @@ bool TVssInterface::IsFileUnderControl(const std::string& fileName) {
     if (fileName.empty())
         return false;
     try {
-        Database.item(ProjectBinding + "/" + sys::extractFileName(fileName), false);
+        Database.item(JoinVssPath(ProjectBinding, sys::extractFileName(fileName)), false);
         return true;
     } catch (const EVssError&) {
         return false;
