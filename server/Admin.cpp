@@ -3,6 +3,7 @@
 #include <vss/VssAdmin.h>
 
 #include "Config.h"
+#include "Names.h"
 #include "Schema.h"
 #include "Session.h"
 
@@ -33,6 +34,35 @@ void collectCheckouts(Session& s, const ItemRef& project, std::vector<CheckoutIn
         } else if (auto co = s.workspace.checkout(child.id)) {
             out.push_back({child.spec, co->user, co->localPath, co->version, co->date});
         }
+    }
+}
+
+// The spec of a project, walking up its links; "?" for a link that leads nowhere.
+std::string projectSpec(Session& s, std::int64_t id) {
+    std::vector<std::string> names;
+    for (std::int64_t at = id; at != Schema::kRootId;) {
+        const auto up = s.items.projectLink(at);
+        if (!up || names.size() > 10000)
+            return "?";
+        names.push_back(up->second);
+        at = up->first;
+    }
+    std::string spec = "$";
+    for (auto it = names.rbegin(); it != names.rend(); ++it)
+        spec += "/" + *it;
+    return names.empty() ? "$/" : spec;
+}
+
+// Names that could not have entered through the server, and would lead a get astray.
+void checkNames(Session& s, VerifyReport& report) {
+    auto q = s.store.prepare("SELECT parent_id, name FROM links ORDER BY parent_id, position");
+    while (q.step()) {
+        const std::string name = q.text(1);
+        const std::string why = Names::problem(name);
+        if (!why.empty())
+            report.problems.push_back("The project " + quote(projectSpec(s, q.integer(0))) +
+                                      " holds an item named " + quote(name) +
+                                      ", which is not allowed: " + why + ".");
     }
 }
 
@@ -117,9 +147,10 @@ void writeVersion(const fs::path& folder, const std::string& fileSpec, std::int3
                                  ".");
             row = *found;
         }
-        s->contents.read(row.contentId, [&](const char* data, std::size_t size) {
-            out.write(data, static_cast<std::streamsize>(size));
-        });
+        s->contents.readVersion(row.contentId, file.spec, row.number,
+                                [&](const char* data, std::size_t size) {
+                                    out.write(data, static_cast<std::streamsize>(size));
+                                });
         if (!out)
             throw AdminError("Cannot write the content of " + quote(fileSpec) + ".");
     });
@@ -146,6 +177,7 @@ VerifyReport verify(const fs::path& folder) {
         problemsOf("PRAGMA foreign_key_check");
         if (!report.problems.empty())
             return report;
+        checkNames(s, report);
         std::vector<std::int64_t> ids;
         {
             auto q = s.store.prepare("SELECT id FROM contents ORDER BY id");

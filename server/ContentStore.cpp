@@ -45,8 +45,8 @@ std::size_t bufferSize(const LocalFile::Reader& reader) {
         std::clamp<std::int64_t>(reader.size() + 1, 4096, ContentStore::kChunkSize));
 }
 
-VssError corrupt(std::int64_t id, const std::string& why) {
-    return VssError("Stored content " + std::to_string(id) + " is damaged: " + why);
+DamagedContent corrupt(std::int64_t id, const std::string& why) {
+    return DamagedContent("Stored content " + std::to_string(id) + " is damaged: " + why);
 }
 
 } // namespace
@@ -154,48 +154,72 @@ void ContentStore::read(std::int64_t id, const LocalFile::Sink& sink) {
         dctx_.reset(ZSTD_createDCtx());
     if (!dctx_)
         throw std::bad_alloc();
-    std::vector<char> buffer;
+    const ContentInfo expected = info(id);
+    Hasher hasher;
+    // Decompressed chunks alternate between two buffers: one waits while the next is checked.
+    std::vector<char> held, buffer;
+    std::size_t heldSize = 0;
+    bool holding = false;
     auto q = store_.prepare("SELECT seq, size, data FROM chunks WHERE content_id = ?1 "
                             "ORDER BY seq");
     q.bind(1, id);
-    std::int64_t expected = 0;
+    std::int64_t expectedSeq = 0;
     while (q.step()) {
-        if (q.integer(0) != expected++)
+        if (q.integer(0) != expectedSeq++)
             throw corrupt(id, "a chunk is missing");
-        const auto size = static_cast<std::size_t>(q.integer(1));
-        if (size > kChunkSize)
-            throw corrupt(id, "a chunk is too large");
-        if (buffer.size() < size)
-            buffer.resize(size);
+        const std::int64_t size = q.integer(1);
+        if (size < 0 || size > static_cast<std::int64_t>(kChunkSize))
+            throw corrupt(id, "a chunk has a wrong size");
+        const auto n = static_cast<std::size_t>(size);
+        if (buffer.size() < n)
+            buffer.resize(n);
         const std::string_view data = q.blob(2);
-        const std::size_t n =
-            ZSTD_decompressDCtx(dctx_.get(), buffer.data(), size, data.data(), data.size());
-        if (ZSTD_isError(n) || n != size)
+        const std::size_t got =
+            ZSTD_decompressDCtx(dctx_.get(), buffer.data(), n, data.data(), data.size());
+        if (ZSTD_isError(got) || got != n)
             throw corrupt(id, "a chunk does not decompress");
-        sink(buffer.data(), n);
+        hasher.update(buffer.data(), n);
+        if (holding)
+            sink(held.data(), heldSize);
+        std::swap(held, buffer);
+        heldSize = n;
+        holding = true;
+    }
+    const Fingerprint actual = hasher.finish();
+    if (actual.size != expected.size || actual.hash != expected.hash)
+        throw corrupt(id, "it does not match its hash");
+    if (holding)
+        sink(held.data(), heldSize);
+}
+
+void ContentStore::readVersion(std::int64_t id, const std::string& spec, std::int32_t version,
+                               const LocalFile::Sink& sink) {
+    try {
+        read(id, sink);
+    } catch (const DamagedContent& e) {
+        throw DamagedContent("Version " + std::to_string(version) + " of " + quote(spec) +
+                             " cannot be handed out: " + e.what() +
+                             ". Run 'ss verify' on the database.");
     }
 }
 
-std::string ContentStore::readAll(std::int64_t id, std::int64_t limit) {
+std::string ContentStore::readAll(std::int64_t id, const std::string& spec, std::int32_t version,
+                                  std::int64_t limit) {
     if (info(id).size > limit)
         throw VssError("The file is too large for a text merge.");
     std::string all;
-    read(id, [&](const char* data, std::size_t size) { all.append(data, size); });
+    readVersion(id, spec, version,
+                [&](const char* data, std::size_t size) { all.append(data, size); });
     return all;
 }
 
 bool ContentStore::verify(std::int64_t id) {
-    const ContentInfo expected = info(id);
-    Hasher hasher;
     try {
-        read(id, [&](const char* data, std::size_t size) { hasher.update(data, size); });
-    } catch (const BusyError&) {
-        throw;
-    } catch (const VssError&) {
+        read(id, [](const char*, std::size_t) {});
+    } catch (const DamagedContent&) {
         return false;
     }
-    const Fingerprint actual = hasher.finish();
-    return actual.hash == expected.hash && actual.size == expected.size;
+    return true;
 }
 
 bool ContentStore::equalsFile(std::int64_t id, const std::filesystem::path& file) {

@@ -15,6 +15,13 @@ struct ZSTD_DCtx_s;
 
 namespace vss::server {
 
+// Stored content that does not read back as it was stored: a chunk is missing or damaged, or
+// the bytes do not match the content's hash.
+class DamagedContent : public VssError {
+public:
+    using VssError::VssError;
+};
+
 struct ContentInfo {
     std::int64_t id = 0;
     std::string hash; // raw digest bytes
@@ -48,10 +55,17 @@ public:
     std::optional<ContentInfo> find(const std::string& hash);
     ContentInfo info(std::int64_t id);
 
-    // Streams the content to sink, chunk by chunk.
+    // Streams the content to sink, chunk by chunk, hashing it on the way. The last chunk is
+    // handed over only once the whole content matched its hash, so content of one chunk never
+    // reaches the sink when it is damaged. Raises DamagedContent.
     void read(std::int64_t id, const LocalFile::Sink& sink);
-    // Whole content in memory, for the text merge only.
-    std::string readAll(std::int64_t id, std::int64_t limit);
+    // The same for one version of a file: damage is reported with the file's spec and the
+    // version's number.
+    void readVersion(std::int64_t id, const std::string& spec, std::int32_t version,
+                     const LocalFile::Sink& sink);
+    // Whole content of a file's version in memory, for the text merge only.
+    std::string readAll(std::int64_t id, const std::string& spec, std::int32_t version,
+                        std::int64_t limit);
     // Re-hashes the stored content; false when it does not match its recorded hash.
     bool verify(std::int64_t id);
     // Byte-for-byte comparison of the stored content with a local file.

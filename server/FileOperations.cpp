@@ -24,10 +24,6 @@ void checkComment(const std::string& comment) {
                               " bytes; at most 16 MiB).");
 }
 
-std::string join(const std::string& folder, const std::string& name) {
-    return !folder.empty() && folder.back() == '/' ? folder + name : folder + "/" + name;
-}
-
 std::string readLocal(const std::string& path) {
     LocalFile::Reader reader(path);
     if (reader.size() > kMergeLimit)
@@ -62,7 +58,7 @@ std::string FileOperations::fileLocalPath(const std::string& given, bool require
     if (!given.empty()) {
         std::string path = LocalFile::normalize(given).string();
         if (LocalFile::kind(path) == LocalFile::Kind::Folder)
-            path = join(path, item_.name);
+            path = Session::localChild(path, item_.name);
         return path;
     }
     std::string path = s_.localSpec(item_);
@@ -112,7 +108,13 @@ void FileOperations::getProject(const ItemRef& project, const std::string& folde
     }
     const bool recursive = (flags & kMaskRecursive) == FlagRecursiveYes;
     for (const ItemRef& child : s_.items.children(project, false)) {
-        const std::string path = join(folder, child.name);
+        std::string path;
+        try {
+            path = Session::localChild(folder, child.name);
+        } catch (const VssError& e) {
+            problems.push_back(e.what());
+            continue;
+        }
         if (child.isProject()) {
             if (recursive)
                 getProject(child, path, flags, batch, problems);
@@ -182,7 +184,7 @@ void FileOperations::writeVersion(const ItemRef& file, const VersionRow& version
         break;
     }
     const LocalFile::Producer produce = [&](const LocalFile::Sink& sink) {
-        s_.contents.read(version.contentId, sink);
+        s_.contents.readVersion(version.contentId, file.spec, version.number, sink);
     };
     if (batch) {
         batch->stage(path, produce, options,
@@ -211,9 +213,9 @@ void FileOperations::merge(const ItemRef& file, const VersionRow& latest, const 
     if (!baseRow || baseRow->contentId == 0)
         throw VssError("Cannot merge into " + quote(path) + ": version " + std::to_string(base) +
                        " of " + file.spec + " is missing.");
-    const Merge3::Result merged =
-        Merge3::merge(s_.contents.readAll(baseRow->contentId, kMergeLimit), readLocal(path),
-                      s_.contents.readAll(latest.contentId, kMergeLimit));
+    const Merge3::Result merged = Merge3::merge(
+        s_.contents.readAll(baseRow->contentId, file.spec, base, kMergeLimit), readLocal(path),
+        s_.contents.readAll(latest.contentId, file.spec, latest.number, kMergeLimit));
     if (merged.conflict)
         throw VssError("Merging version " + std::to_string(latest.number) + " of " + file.spec +
                        " into " + quote(path) +

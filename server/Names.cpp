@@ -42,6 +42,14 @@ void Names::validate(const std::string& name) {
         throw invalidArgument("Invalid name " + quote(name) + ": " + why + ".");
 }
 
+void Names::validateStored(const std::string& name) {
+    const std::string why = problem(name);
+    if (!why.empty())
+        throw VssError("The database holds an item named " + quote(name) +
+                       ", which is not allowed (" + why +
+                       "); nothing was written for it. Run 'ss verify' on the database.");
+}
+
 std::vector<std::string> Names::parseSpec(const std::string& spec) {
     if (spec == "$" || spec == "$/")
         return {};

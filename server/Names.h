@@ -15,6 +15,10 @@ public:
     static void validate(const std::string& name);
     // Why a name is not valid; empty when it is.
     static std::string problem(const std::string& name);
+    // Raises unless a name read back from the store may become a file or folder name: the
+    // store may have been changed behind the server's back, so names leaving it are checked by
+    // the same rules as names entering it.
+    static void validateStored(const std::string& name);
 
     // The names along a spec, root excluded: "$/A/B" -> {"A", "B"}; "$/" and "$" -> {}.
     // One trailing "/" is accepted. Raises, quoting the spec, for anything malformed.

@@ -1,5 +1,6 @@
 #include "Session.h"
 
+#include "Names.h"
 #include "Schema.h"
 
 #include <system/System.h>
@@ -15,10 +16,6 @@ const std::filesystem::path& requireStoreFile(const DatabaseLocation& location) 
         throw VssError("The database " + quote(location.ini.string()) +
                        " has no store: " + quote(location.store.string()) + " is missing.");
     return location.store;
-}
-
-std::string join(const std::string& folder, const std::string& name) {
-    return !folder.empty() && folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
 std::string defaultUser() {
@@ -80,14 +77,20 @@ std::string Session::projectFolder(std::int64_t projectId) {
     if (!link)
         return {};
     const std::string parent = projectFolder(link->first);
-    return parent.empty() ? std::string() : join(parent, link->second);
+    return parent.empty() ? std::string() : localChild(parent, link->second);
 }
 
 std::string Session::localSpec(const ItemRef& item) {
     if (item.isProject())
         return projectFolder(item.id);
     const std::string folder = projectFolder(item.parentId);
-    return folder.empty() ? std::string() : join(folder, item.name);
+    return folder.empty() ? std::string() : localChild(folder, item.name);
+}
+
+std::string Session::localChild(const std::string& folder, const std::string& storedName) {
+    Names::validateStored(storedName);
+    return !folder.empty() && folder.back() == '/' ? folder + storedName
+                                                   : folder + "/" + storedName;
 }
 
 } // namespace vss::server

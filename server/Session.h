@@ -37,6 +37,8 @@ public:
     std::string projectFolder(std::int64_t projectId);
     // A file's local path: its project's folder + "/" + its name; empty without a folder.
     std::string localSpec(const ItemRef& item);
+    // folder + "/" + a name read from the store, which must be a valid name.
+    static std::string localChild(const std::string& folder, const std::string& storedName);
 
     Store store;
     ContentStore contents;
