@@ -238,5 +238,51 @@ TEST_F(ItemTreeTest, SharingProjectsCopiesTheTreeAndRefusesCycles) {
     EXPECT_NE(app->Share(nullptr, u"", 0), com::S_OK);
 }
 
+TEST_F(ItemTreeTest, ASharedProjectLinksTheFilesItHeldThen) {
+    auto lib = project(db_.get(), "Lib");
+    auto a = add(lib.get(), write(work() / "Lib" / "A.pas", "a1\n"));
+    auto app = project(db_.get(), "App");
+    ASSERT_EQ(app->Share(lib.get(), u"", vss::FlagRecursiveNo), com::S_OK) << lastError();
+
+    // A check-in through the copy is a version of the one file, seen from both projects.
+    auto copied = item(db_.get(), "$/App/Lib/A.pas");
+    ASSERT_EQ(copied->Checkout(u"", u"", 0), com::S_OK) << lastError();
+    write(work() / "App" / "Lib" / "A.pas", "a2\n");
+    ASSERT_EQ(copied->Checkin(u"through the copy", u"", 0), com::S_OK) << lastError();
+    auto original = item(db_.get(), "$/Lib/A.pas");
+    EXPECT_EQ(versionNumber(original.get()), 2);
+    std::u16string local = wide((work() / "fetched.pas").string());
+    ASSERT_EQ(original->Get(&local, 0), com::S_OK) << lastError();
+    EXPECT_EQ(read(work() / "fetched.pas"), "a2\n");
+
+    // Files added to the source later are not in the copy: it took the links it found.
+    add(lib.get(), write(work() / "Lib" / "Later.pas", "l"));
+    EXPECT_EQ(childNames(item(db_.get(), "$/App/Lib").get(), false),
+              std::vector<std::string>{"A.pas"});
+}
+
+TEST_F(ItemTreeTest, ShareRefusalsSayWhy) {
+    auto lib = project(db_.get(), "Lib");
+    auto util = add(lib.get(), write(work() / "Lib" / "Util.pas", "u"));
+    auto app = project(db_.get(), "App");
+    add(app.get(), write(work() / "App" / "util.PAS", "other"));
+    auto root = item(db_.get(), "$/");
+    const struct {
+        vss::IVSSItem* target;
+        vss::IVSSItem* source;
+        std::string message;
+    } cases[] = {
+        {app.get(), util.get(), "The project \"$/App\" already has an item named \"util.PAS\"."},
+        {app.get(), root.get(),
+         "Cannot share the project \"$/\" into \"$/App\", which is the project itself or lies "
+         "in it."},
+    };
+    for (const auto& c : cases) {
+        EXPECT_NE(c.target->Share(c.source, u"", 0), com::S_OK);
+        EXPECT_EQ(lastError(), c.message);
+    }
+    EXPECT_EQ(childNames(app.get(), false), std::vector<std::string>{"util.PAS"});
+}
+
 } // namespace
 } // namespace servertest
