@@ -29,8 +29,12 @@ QString AddinLoader::configuredLibrary() {
     } catch (const reg::RegistryError&) {
         // An unreadable hive names no add-in: fall back to the one built beside the host.
     }
-    return QDir(QCoreApplication::applicationDirPath())
-        .filePath(QString::fromLatin1(kDefaultLibrary));
+    // Beside the host in a build; in ../lib when installed.
+    const QDir programs(QCoreApplication::applicationDirPath());
+    const QString beside = programs.filePath(QString::fromLatin1(kDefaultLibrary));
+    const QString installed =
+        QDir::cleanPath(programs.filePath(QStringLiteral("../lib/") + kDefaultLibrary));
+    return !QFile::exists(beside) && QFile::exists(installed) ? installed : beside;
 }
 
 bool AddinLoader::fail(const QString& why) {

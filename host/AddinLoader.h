@@ -14,7 +14,7 @@ public:
     AddinLoader& operator=(const AddinLoader&) = delete;
 
     // The library to load: the registry's "VCSManager" value under the host's version-control
-    // key, else libquillmoor.so beside the host program.
+    // key, else libquillmoor.so beside the host program, else in ../lib (installed).
     static QString configuredLibrary();
 
     // Loads the library and asks it for its client. False on failure; error() says why.

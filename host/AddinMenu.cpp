@@ -75,4 +75,5 @@ bool AddinMenu::trigger(int index) {
 void AddinMenu::execute(int index) {
     if (const auto error = callAddin([&] { client_.ExecuteVerb(index); }))
         onError_(*error);
+    emit verbFinished(index);
 }

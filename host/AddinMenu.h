@@ -36,6 +36,10 @@ public:
     // Runs a verb as choosing its entry does; false when the entry is a separator or disabled.
     bool trigger(int index);
 
+signals:
+    // A verb returned, whether or not it raised an error.
+    void verbFinished(int index);
+
 private:
     void execute(int index);
 

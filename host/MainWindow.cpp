@@ -4,12 +4,18 @@
 #include "AddinMenu.h"
 #include "EditorTabs.h"
 #include "ErrorBox.h"
+#include "MessageBoxWatcher.h"
+#include "MessagePane.h"
+#include "ProjectBinding.h"
+#include "ProjectPane.h"
 #include "ToolServices.h"
 
 #include <QApplication>
+#include <QDateTime>
+#include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QListWidget>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QSaveFile>
@@ -38,25 +44,38 @@ std::optional<QString> createUnit(const QString& path) {
 } // namespace
 
 MainWindow::MainWindow()
-    : projectPane_(new QListWidget), editor_(new EditorTabs),
-      toolServices_(new ToolServices(*this)) {
+    : projectPane_(new ProjectPane), editor_(new EditorTabs), messagePane_(new MessagePane),
+      messageDock_(new QDockWidget(tr("Messages"), this)), projectLabel_(new QLabel),
+      bindingLabel_(new QLabel), toolServices_(new ToolServices(*this)) {
     setObjectName(QStringLiteral("MainWindow"));
-    projectPane_->setObjectName(QStringLiteral("ProjectFiles"));
     auto* splitter = new QSplitter;
     splitter->addWidget(projectPane_);
     splitter->addWidget(editor_);
     splitter->setStretchFactor(1, 3);
     splitter->setSizes({200, 700});
     setCentralWidget(splitter);
+    messageDock_->setObjectName(QStringLiteral("MessageDock"));
+    messageDock_->setWidget(messagePane_);
+    messageDock_->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
+    addDockWidget(Qt::BottomDockWidgetArea, messageDock_);
+    resizeDocks({messageDock_}, {120}, Qt::Vertical);
+    projectLabel_->setObjectName(QStringLiteral("StatusProject"));
+    bindingLabel_->setObjectName(QStringLiteral("StatusBinding"));
+    statusBar()->addPermanentWidget(projectLabel_);
+    statusBar()->addPermanentWidget(bindingLabel_);
+    boxWatcher_ = new MessageBoxWatcher([this](const QMessageBox& box) { recordMessageBox(box); },
+                                        this);
     connect(projectPane_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-        report(editFile(item->data(Qt::UserRole).toString()));
+        report(editFile(item->data(ProjectPane::PathRole).toString()));
     });
+    connect(projectPane_, &ProjectPane::changedOnDisk, this, &MainWindow::updateStatus);
     connect(editor_, &EditorTabs::currentFileChanged, this,
             [this](const QString& path) { statusBar()->showMessage(path); });
     buildFileMenu();
+    buildViewMenu();
     updateTitle();
+    updateStatus();
     resize(900, 600);
-    statusBar()->showMessage(tr("No project"));
 }
 
 MainWindow::~MainWindow() {
@@ -83,6 +102,17 @@ void MainWindow::buildFileMenu() {
     file->addAction(tr("E&xit"), QKeySequence::Quit, this, &QWidget::close);
 }
 
+void MainWindow::buildViewMenu() {
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    QAction* refresh = view->addAction(tr("&Refresh"), this, &MainWindow::refreshFileStates);
+    refresh->setShortcut(QKeySequence(Qt::Key_F5));
+    refresh->setObjectName(QStringLiteral("ActionRefresh"));
+    QAction* messages = messageDock_->toggleViewAction();
+    messages->setText(tr("&Messages"));
+    messages->setObjectName(QStringLiteral("ActionMessages"));
+    view->addAction(messages);
+}
+
 std::optional<QString> MainWindow::loadAddin(const QString& library) {
     if (!addin_.load(library, toolServices_)) {
         statusBar()->showMessage(addin_.error());
@@ -90,6 +120,8 @@ std::optional<QString> MainWindow::loadAddin(const QString& library) {
     }
     addinMenu_ = new AddinMenu(*addin_.client(), this,
                                [this](const QString& error) { showAddinError(error); });
+    // A verb may check files out or in, or bind the project: show what it left on disk.
+    connect(addinMenu_, &AddinMenu::verbFinished, this, &MainWindow::refreshFileStates);
     menuBar()->addMenu(addinMenu_->menu());
     return std::nullopt;
 }
@@ -98,28 +130,55 @@ void MainWindow::showAddinError(const QString& text) {
     showErrorBox(this, text);
 }
 
+void MainWindow::recordMessageBox(const QMessageBox& box) {
+    messagePane_->addMessage(QDateTime::currentDateTime(), box.windowTitle(), box.text(),
+                             MessageBoxWatcher::isErrorBox(box));
+}
+
+void MainWindow::refreshFileStates() {
+    projectPane_->refreshStates();
+    updateStatus();
+}
+
+QString MainWindow::statusProjectText() const {
+    return projectLabel_->text();
+}
+
+QString MainWindow::statusBindingText() const {
+    return bindingLabel_->text();
+}
+
+void MainWindow::updateStatus() {
+    if (!project_) {
+        projectLabel_->setText(tr("No project"));
+        bindingLabel_->clear();
+        bindingLabel_->hide();
+        return;
+    }
+    projectLabel_->setText(project_->path());
+    const QString binding = readProjectBinding(project_->path());
+    bindingLabel_->setText(binding.isEmpty() ? QStringLiteral("not bound") : binding);
+    bindingLabel_->show();
+}
+
 void MainWindow::report(const std::optional<QString>& error) {
     if (error)
         QMessageBox::warning(this, windowTitle(), *error);
 }
 
 void MainWindow::updateTitle() {
+    // A project is named after its file, as the program header names it.
     const QString app = QStringLiteral("idehost");
-    setWindowTitle(project_
-                       ? QStringLiteral("%1 - %2").arg(QFileInfo(project_->path()).fileName(), app)
-                       : app);
+    setWindowTitle(project_ ? QStringLiteral("%1 - %2").arg(
+                                  QFileInfo(project_->path()).completeBaseName(), app)
+                            : app);
 }
 
 void MainWindow::refreshProjectPane() {
-    projectPane_->clear();
-    if (!project_)
-        return;
-    for (const QString& file : project_->files()) {
-        auto* item = new QListWidgetItem(QDir(project_->directory()).relativeFilePath(file));
-        item->setData(Qt::UserRole, file);
-        item->setToolTip(file);
-        projectPane_->addItem(item);
-    }
+    if (project_)
+        projectPane_->showProject(project_->directory(), project_->files());
+    else
+        projectPane_->clearProject();
 }
 
 void MainWindow::projectChanged() {
@@ -127,6 +186,7 @@ void MainWindow::projectChanged() {
         return;
     if (const auto error = callAddin([this] { addin_.client()->ProjectChange(); }))
         showAddinError(*error);
+    refreshFileStates(); // the add-in may have got or checked in files on the way
 }
 
 void MainWindow::notify(TFileNotification code, const QString& path) {
@@ -155,7 +215,7 @@ std::optional<QString> MainWindow::openProject(const QString& path) {
     project_ = std::move(loaded);
     refreshProjectPane();
     updateTitle();
-    statusBar()->showMessage(project_->path());
+    updateStatus();
     projectChanged();
     return std::nullopt;
 }
@@ -167,7 +227,7 @@ void MainWindow::closeProject() {
     project_.reset();
     refreshProjectPane();
     updateTitle();
-    statusBar()->showMessage(tr("No project"));
+    updateStatus();
     projectChanged();
 }
 
@@ -273,7 +333,7 @@ void MainWindow::removeChosenFile() {
     // The file chosen in the project pane, else the one in the active tab.
     QString path = currentFile();
     if (const QListWidgetItem* item = projectPane_->currentItem(); item && projectPane_->hasFocus())
-        path = item->data(Qt::UserRole).toString();
+        path = item->data(ProjectPane::PathRole).toString();
     if (path.isEmpty()) {
         report(tr("Choose a file of the project first."));
         return;

@@ -1,5 +1,6 @@
-// The host's main window: the project pane, the tabbed editor, the status bar, the File menu
-// and the add-in's menu. It owns the project, the tool services and the loaded add-in, and
+// The host's main window: the project pane with each unit's file state, the tabbed editor,
+// the message pane, the status bar (project file and binding), the File and View menus and the
+// add-in's menu. It owns the project, the tool services and the loaded add-in, and
 // offers every host action to the File menu and to the script runner alike.
 #pragma once
 
@@ -12,7 +13,12 @@
 
 class AddinMenu;
 class EditorTabs;
-class QListWidget;
+class MessageBoxWatcher;
+class MessagePane;
+class ProjectPane;
+class QDockWidget;
+class QLabel;
+class QMessageBox;
 class ToolServices;
 
 class MainWindow : public QMainWindow, public HostView {
@@ -40,6 +46,15 @@ public:
     // The error box for an error that left the add-in; the host goes on.
     void showAddinError(const QString& text);
 
+    // Reads the units' states and the binding again (F5; also after every verb).
+    void refreshFileStates();
+    ProjectPane* projectPane() const { return projectPane_; }
+    MessagePane* messagePane() const { return messagePane_; }
+    QDockWidget* messageDock() const { return messageDock_; }
+    // The status bar's project file ("No project") and binding ("not bound") texts.
+    QString statusProjectText() const;
+    QString statusBindingText() const;
+
     // HostView
     THandle windowHandle() override;
     QString projectFile() const override;
@@ -49,8 +64,11 @@ public:
 
 private:
     void buildFileMenu();
+    void buildViewMenu();
     void refreshProjectPane();
     void updateTitle();
+    void updateStatus();
+    void recordMessageBox(const QMessageBox& box);
     void projectChanged();
     void notify(TFileNotification code, const QString& path);
     void report(const std::optional<QString>& error);
@@ -61,8 +79,13 @@ private:
     void chooseFileToAdd();
     void removeChosenFile();
 
-    QListWidget* projectPane_;
+    ProjectPane* projectPane_;
     EditorTabs* editor_;
+    MessagePane* messagePane_;
+    QDockWidget* messageDock_;
+    QLabel* projectLabel_;
+    QLabel* bindingLabel_;
+    MessageBoxWatcher* boxWatcher_;
     std::optional<DelphiProject> project_;
     ToolServices* toolServices_;
     AddinLoader addin_;

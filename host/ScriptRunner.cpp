@@ -341,9 +341,8 @@ void ScriptRunner::writeFile(const QString& path, const QString& text) {
 }
 
 void ScriptRunner::shot(const QString& file) {
-    QWidget* window = QApplication::activeModalWidget();
-    if (window == nullptr)
-        throw ScriptError("no window to take a picture of");
+    // The active dialog, else the main window: hidden in script mode, but laid out all the same.
+    QWidget* window = activeWindow();
     const QString target = absolute(file);
     QDir().mkpath(QFileInfo(target).absolutePath());
     if (!window->grab().save(target, "PNG"))

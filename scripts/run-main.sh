@@ -133,6 +133,7 @@ tour_script() {
 print "The sample project, bound to \$/Demo"
 open $(quote "$demo/Demo.dpr")
 menu
+shot $(quote "$shots/0-host.png")
 print "Check out Unit1.pas with a comment"
 edit $unit1
 verb 1
@@ -185,6 +186,8 @@ shot $(quote "$shots/8-undo-check-out-done.png")
 dump
 click ButtonOk
 idle
+print "The host after the check-in and the undo"
+shot $(quote "$shots/9-host.png")
 close-project
 SCRIPT
 }

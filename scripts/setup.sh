@@ -12,6 +12,7 @@ packages=(
   qt6-base-dev libsqlite3-dev libsodium-dev libzstd-dev libgit2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
+  dpkg-dev
 )
 
 missing=()

@@ -8,8 +8,10 @@
 #include <vss/VssAdmin.h>
 #include <vss/VssInterfaces.h>
 
+#include <dlfcn.h>
 #include <filesystem>
 #include <iostream>
+#include <link.h>
 
 namespace ss {
 
@@ -68,8 +70,20 @@ int runUsers(Context& context, const ParsedArguments&) {
     return kExitOk;
 }
 
+// The server library this tool runs on, wherever the run path found it (beside ss in a build,
+// in ../lib in an installed layout).
 fs::path defaultLibrary() {
-    return fs::read_symlink("/proc/self/exe").parent_path() / "libsourcesafe.so";
+    const fs::path beside = fs::read_symlink("/proc/self/exe").parent_path() / "libsourcesafe.so";
+    void* handle = dlopen("libsourcesafe.so", RTLD_LAZY | RTLD_NOLOAD);
+    if (handle == nullptr)
+        return beside;
+    const link_map* library = nullptr;
+    fs::path loaded;
+    if (dlinfo(handle, RTLD_DI_LINKMAP, &library) == 0 && library != nullptr &&
+        library->l_name != nullptr && library->l_name[0] == '/')
+        loaded = fs::path(library->l_name).lexically_normal();
+    dlclose(handle);
+    return loaded.empty() ? beside : loaded;
 }
 
 int runRegister(Context& context, const ParsedArguments& args) {
@@ -144,7 +158,7 @@ std::vector<Command> databaseCommands() {
          "Register the server and the database in the registry.",
          "  --name NAME      the name under \"Databases\" (default: the folder's name)\n"
          "  --current        also make it the current database (APICurrentDatabase)\n"
-         "  --library PATH   the server library (default: libsourcesafe.so beside ss)\n"
+         "  --library PATH   the server library (default: the libsourcesafe.so ss runs on)\n"
          "Writes the server's class, SCCServerPath and the database's folder under "
          "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\SourceSafe.",
          {{"--name", true}, {"--current", false}, {"--library", true}},

@@ -28,6 +28,11 @@ Transcript runScript(const std::string& script, const std::string& addin,
         argv.push_back("--addin");
         argv.push_back(addin);
     }
+    return runHost(argv, script, environment);
+}
+
+Transcript runHost(const std::vector<std::string>& argv, const std::string& script,
+                   const std::map<std::string, std::string>& environment) {
     std::map<std::string, std::string> env = environment;
     env["QT_QPA_PLATFORM"] = "offscreen";
     const auto started = std::chrono::steady_clock::now();

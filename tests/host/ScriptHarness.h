@@ -24,3 +24,6 @@ struct Transcript {
 // Scripts name files by absolute paths, since the child starts in the test's folder.
 Transcript runScript(const std::string& script, const std::string& addin,
                      const std::map<std::string, std::string>& environment = {});
+// Runs a host program with its arguments, feeding the script on standard input.
+Transcript runHost(const std::vector<std::string>& argv, const std::string& script,
+                   const std::map<std::string, std::string>& environment = {});
