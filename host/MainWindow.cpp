@@ -60,7 +60,10 @@ MainWindow::MainWindow()
     addDockWidget(Qt::BottomDockWidgetArea, messageDock_);
     resizeDocks({messageDock_}, {120}, Qt::Vertical);
     projectLabel_->setObjectName(QStringLiteral("StatusProject"));
+    projectLabel_->setToolTip(tr("The project file"));
     bindingLabel_->setObjectName(QStringLiteral("StatusBinding"));
+    bindingLabel_->setToolTip(tr("The SourceSafe project named in %1 beside the project file")
+                                  .arg(QString::fromLatin1(kBindingFileName)));
     statusBar()->addPermanentWidget(projectLabel_);
     statusBar()->addPermanentWidget(bindingLabel_);
     boxWatcher_ = new MessageBoxWatcher([this](const QMessageBox& box) { recordMessageBox(box); },

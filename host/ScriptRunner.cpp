@@ -341,8 +341,14 @@ void ScriptRunner::writeFile(const QString& path, const QString& text) {
 }
 
 void ScriptRunner::shot(const QString& file) {
-    // The active dialog, else the main window: hidden in script mode, but laid out all the same.
+    // The active dialog, else the main window.
     QWidget* window = activeWindow();
+    if (!window->isVisible()) {
+        // The hidden main window is shown off the screen once, so that its parts (the tab
+        // bar among them) get laid out as they would be on the screen.
+        window->setAttribute(Qt::WA_DontShowOnScreen);
+        window->show();
+    }
     const QString target = absolute(file);
     QDir().mkpath(QFileInfo(target).absolutePath());
     if (!window->grab().save(target, "PNG"))
