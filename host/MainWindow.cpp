@@ -66,8 +66,8 @@ MainWindow::MainWindow()
                                   .arg(QString::fromLatin1(kBindingFileName)));
     statusBar()->addPermanentWidget(projectLabel_);
     statusBar()->addPermanentWidget(bindingLabel_);
-    boxWatcher_ = new MessageBoxWatcher([this](const QMessageBox& box) { recordMessageBox(box); },
-                                        this);
+    boxWatcher_ =
+        new MessageBoxWatcher([this](const QMessageBox& box) { recordMessageBox(box); }, this);
     connect(projectPane_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
         report(editFile(item->data(ProjectPane::PathRole).toString()));
     });

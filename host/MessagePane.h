@@ -14,6 +14,5 @@ public:
     explicit MessagePane(QWidget* parent = nullptr);
 
     // Appends a line and scrolls to it. An error is marked as one.
-    void addMessage(const QDateTime& when, const QString& caption, const QString& text,
-                    bool error);
+    void addMessage(const QDateTime& when, const QString& caption, const QString& text, bool error);
 };

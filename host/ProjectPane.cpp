@@ -10,17 +10,16 @@ constexpr int kSettleMilliseconds = 50;
 } // namespace
 
 ProjectPane::ProjectPane(QWidget* parent)
-    : QListWidget(parent),
-      icons_{drawFileStateIcon(FileState::ReadOnly), drawFileStateIcon(FileState::Writable),
-             drawFileStateIcon(FileState::Missing)},
+    : QListWidget(parent), icons_{drawFileStateIcon(FileState::ReadOnly),
+                                  drawFileStateIcon(FileState::Writable),
+                                  drawFileStateIcon(FileState::Missing)},
       watcher_(new QFileSystemWatcher(this)), settle_(new QTimer(this)) {
     setObjectName(QStringLiteral("ProjectFiles"));
     settle_->setSingleShot(true);
     settle_->setInterval(kSettleMilliseconds);
     connect(settle_, &QTimer::timeout, this, &ProjectPane::onDiskChange);
     connect(watcher_, &QFileSystemWatcher::fileChanged, settle_, qOverload<>(&QTimer::start));
-    connect(watcher_, &QFileSystemWatcher::directoryChanged, settle_,
-            qOverload<>(&QTimer::start));
+    connect(watcher_, &QFileSystemWatcher::directoryChanged, settle_, qOverload<>(&QTimer::start));
 }
 
 void ProjectPane::showProject(const QString& directory, const QStringList& files) {

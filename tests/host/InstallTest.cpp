@@ -28,8 +28,8 @@ protected:
     static void SetUpTestSuite() {
         prefixHolder_ = new testenv::TestEnvironment;
         prefix_ = prefixHolder_->root() / "prefix";
-        install_ = testenv::run({QM_CMAKE_COMMAND, "--install", QM_BUILD_DIR, "--prefix",
-                                 prefix_.string()});
+        install_ = testenv::run(
+            {QM_CMAKE_COMMAND, "--install", QM_BUILD_DIR, "--prefix", prefix_.string()});
         registryAfterInstall_ = fs::exists(prefixHolder_->registryFolder()) &&
                                 !fs::is_empty(prefixHolder_->registryFolder());
     }
@@ -73,8 +73,7 @@ TEST_F(InstallTest, PutsProgramsAndLibrariesIntoThePrefixAndRegistersNothing) {
     for (const char* program : {"idehost", "ss", "reg"}) {
         SCOPED_TRACE(program);
         EXPECT_TRUE(fs::is_regular_file(bin(program)));
-        EXPECT_NE(fs::status(bin(program)).permissions() & fs::perms::owner_exec,
-                  fs::perms::none);
+        EXPECT_NE(fs::status(bin(program)).permissions() & fs::perms::owner_exec, fs::perms::none);
     }
     for (const char* library : {"libquillmoor.so", "libsourcesafe.so", "libqmplatform.so"}) {
         SCOPED_TRACE(library);
@@ -120,8 +119,8 @@ TEST_F(InstallTest, RegisteredFromThePrefixTheInstalledServerRunsTheInstalledHos
 
     const fs::path work = env.root() / "work";
     const fs::path unit1 = env.write(work / "Unit1.pas", "unit Unit1;\nend.\n");
-    const fs::path dpr = env.write(work / "Demo.dpr",
-                                   "program Demo;\n\nuses\n  Unit1 in 'Unit1.pas';\n\nbegin\nend.\n");
+    const fs::path dpr = env.write(
+        work / "Demo.dpr", "program Demo;\n\nuses\n  Unit1 in 'Unit1.pas';\n\nbegin\nend.\n");
     ss({"mkproj", "$/Demo"});
     ss({"workfold", "$/Demo", work.string()});
     ss({"add", "$/Demo", unit1.string()});
@@ -149,7 +148,8 @@ idle
     EXPECT_EQ(t.first("menu")["name"].toString(), "S&ource Safe");
     EXPECT_EQ(t.first("menu")["entries"].toArray().size(), 15);
     EXPECT_TRUE(t.all("error").isEmpty()) << t.out;
-    EXPECT_EQ(ss({"cat", "$/Demo/Unit1.pas"}).out, "unit Unit1;\n// from the installed host\nend.\n");
+    EXPECT_EQ(ss({"cat", "$/Demo/Unit1.pas"}).out,
+              "unit Unit1;\n// from the installed host\nend.\n");
     EXPECT_NE(ss({"history", "$/Demo/Unit1.pas"}).out.find("checked in by the installed host"),
               std::string::npos);
 }

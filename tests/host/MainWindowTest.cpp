@@ -1,9 +1,9 @@
 // The main window as a user sees it, in process: the units' state icons and how they follow
 // the disk, the status bar's project and binding, the title, the message pane, and pictures of
 // the window in script mode.
+#include "MainWindow.h"
 #include "AddinMenu.h"
 #include "JsonReporter.h"
-#include "MainWindow.h"
 #include "MessagePane.h"
 #include "ProjectPane.h"
 #include "ScriptRunner.h"
@@ -37,8 +37,8 @@ protected:
         dpr = env.write("p/Demo.dpr", "program Demo;\n\nuses\n  Unit1 in 'Unit1.pas',\n"
                                       "  Unit2 in 'Unit2.pas',\n  Unit3 in 'Unit3.pas';\n\n"
                                       "begin\nend.\n");
-        fs::permissions(unit1, fs::perms::owner_write | fs::perms::group_write |
-                                   fs::perms::others_write,
+        fs::permissions(unit1,
+                        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                         fs::perm_options::remove);
     }
 
@@ -165,8 +165,8 @@ TEST_F(MainWindowTest, BindingFileAppearingOnDiskShowsInTheStatusBar) {
     open();
     ASSERT_EQ(window.statusBindingText(), "not bound");
     env.write("p/Delphi.Vss", "$/Demo\r\n");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window.statusBindingText() == "$/Demo"; },
-                                kWaitMilliseconds));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return window.statusBindingText() == "$/Demo"; }, kWaitMilliseconds));
 }
 
 // Presses the button with the Windows result on every message box that comes up; a box
@@ -178,8 +178,8 @@ public:
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (box == nullptr || !box->isVisible())
                 return;
-            QAbstractButton* chosen = box->buttons().size() == 1 ? box->buttons().first()
-                                                                 : box->defaultButton();
+            QAbstractButton* chosen =
+                box->buttons().size() == 1 ? box->buttons().first() : box->defaultButton();
             for (QAbstractButton* button : box->buttons())
                 if (button->property("qmResult").toInt() == result)
                     chosen = button;
@@ -242,8 +242,8 @@ TEST_F(MainWindowTest, AddinMenuKeepsItsAccelerators) {
     QStringList texts;
     for (const QAction* action : menu->actions())
         texts.append(action->text());
-    EXPECT_EQ(texts, QStringList({"&Ask...", "", "&Dialog...", "&Throw", "&Project only",
-                                  "&Where"}));
+    EXPECT_EQ(texts,
+              QStringList({"&Ask...", "", "&Dialog...", "&Throw", "&Project only", "&Where"}));
 }
 
 TEST_F(MainWindowTest, AVerbRefreshesTheStates) {
