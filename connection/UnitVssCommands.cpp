@@ -3,6 +3,8 @@
 // dialog is built leaves the command.
 #include "UnitVssInterface.h"
 
+#include "UnitAddFile.h"
+#include "UnitAddProject.h"
 #include "UnitCheckIn.h"
 #include "UnitCheckOut.h"
 #include "UnitGetLatest.h"
@@ -11,6 +13,7 @@
 
 #include <system/Paths.h>
 #include <system/System.h>
+#include <ui/Application.h>
 
 void TVssInterface::ShowGetLatest(const std::string& fileName) {
     TFormGetLatest(Database, ProjectBinding, fileName).showModal();
@@ -26,6 +29,19 @@ void TVssInterface::ShowCheckIn(const std::string& fileName) {
 
 void TVssInterface::ShowUndoCheckOut(const std::string& fileName) {
     TFormUndoCheckOut(Database, ProjectBinding, fileName).showModal();
+}
+
+// The add-project dialog stays open until its binding is complete, so OK always brings one.
+void TVssInterface::ShowAddToControl(const std::string& fileName, const std::string& projectFile) {
+    if (!ProjectBound) {
+        TFormAddProject form(Database, projectFile);
+        if (form.showModal() == ui::mrOk) {
+            ProjectBinding = form.chosenProject();
+            ProjectBound = true;
+        }
+    }
+    if (ProjectBound)
+        TFormAddFile(Database, ProjectBinding, fileName).showModal();
 }
 
 void TVssInterface::ShowRemoveFromControl(const std::string& fileName) {

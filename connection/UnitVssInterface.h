@@ -33,6 +33,8 @@ public:
     void ShowCheckOut(const std::string& fileName);
     void ShowCheckIn(const std::string& fileName);
     void ShowUndoCheckOut(const std::string& fileName);
+    // Binds the project first while it is unbound, then offers the files to add.
+    void ShowAddToControl(const std::string& fileName, const std::string& projectFile);
     void ShowRemoveFromControl(const std::string& fileName);
     void RunExplorer();
 

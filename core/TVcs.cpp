@@ -145,10 +145,12 @@ void TVcsManager::RunVerbCommand(unsigned verb) {
     case 3:
         VssInterface->ShowUndoCheckOut(ToolServices->GetCurrentFile());
         break;
-    case 5:
-        // NOT WIRED YET: ShowAddToControl(current file, project file) comes with the add-files
-        // command; ask the host for GetProjectName first, then GetCurrentFile.
+    case 5: {
+        // The project file is asked for first, then the current file.
+        const std::string projectFile = ToolServices->GetProjectName();
+        VssInterface->ShowAddToControl(ToolServices->GetCurrentFile(), projectFile);
         break;
+    }
     case 6:
         VssInterface->ShowRemoveFromControl(ToolServices->GetCurrentFile());
         break;

@@ -18,6 +18,7 @@ protected:
     ~TVssNotify() override = default;
 
 private:
+    void FileAdded(const std::string& fileName);
     void FileRemoved(const std::string& fileName);
 
     TIToolServices* ToolServices;

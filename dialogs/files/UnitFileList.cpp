@@ -141,8 +141,7 @@ void TFormFileList::ButtonOkClick() {
     {
         // Restored on every way out, also when a lookup below fails and the error leaves.
         ui::BusyCursor busy;
-        ProjectItem = Database.item(ProjectBinding, false);
-        ProjectItems = ProjectItem.items(false);
+        ReadProject();
         for (int row = 0; row < ListBoxFileList->count(); ++row) {
             QListWidgetItem* entry = ListBoxFileList->item(row);
             if (entry->isSelected())
@@ -150,6 +149,11 @@ void TFormFileList::ButtonOkClick() {
         }
     }
     SwitchToClose();
+}
+
+void TFormFileList::ReadProject() {
+    ProjectItem = Database.item(ProjectBinding, false);
+    ProjectItems = ProjectItem.items(false);
 }
 
 void TFormFileList::ProcessEntry(QListWidgetItem* entry) {

@@ -70,14 +70,17 @@ protected:
     void UpdateOkButton();
     void AppendLog(const std::string& line);
 
+    // The run's reads before the loop: ProjectItem and ProjectItems again.
+    virtual void ReadProject();
+    // One selected entry of the run: its item looked up, then the guarded operation.
+    virtual void ProcessEntry(QListWidgetItem* entry);
+    // Selects the entry named like the file-name part of fileName and scrolls it to the top.
+    void SelectFile(const std::string& fileName);
+
     TVSSProperties Properties;
     VssItems ProjectItems;
     VssItem FileItem;
     VssItem ProjectItem;
     VssDatabase Database;
     std::string ProjectBinding;
-
-private:
-    void SelectFile(const std::string& fileName);
-    void ProcessEntry(QListWidgetItem* entry);
 };

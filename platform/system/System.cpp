@@ -195,6 +195,11 @@ void setHidden(const fs::path& file, bool /*hidden*/) {
                           (ec ? ec.message() : errorText(ENOENT)));
 }
 
+void setFileAttributes(const fs::path& file, unsigned attributes) {
+    setReadOnly(file, (attributes & kAttributeReadOnly) != 0);
+    setHidden(file, (attributes & kAttributeHidden) != 0);
+}
+
 std::vector<std::string> listPlainFiles(const fs::path& folder) {
     std::error_code ec;
     fs::directory_iterator it(folder, ec);

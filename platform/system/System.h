@@ -42,6 +42,12 @@ void setReadOnly(const std::filesystem::path& file, bool readOnly);
 // Setting it therefore changes nothing; the call exists so callers keep their intent.
 void setHidden(const std::filesystem::path& file, bool hidden);
 
+// Windows-style attribute bits, as the add-in's files carry them.
+inline constexpr unsigned kAttributeReadOnly = 1;
+inline constexpr unsigned kAttributeHidden = 2;
+// Sets read-only and hidden from the bits (see setReadOnly, setHidden).
+void setFileAttributes(const std::filesystem::path& file, unsigned attributes);
+
 // Names of the plain files of a folder (no folders, no special files), in directory order.
 // An existing but empty folder gives an empty list; a missing folder raises.
 std::vector<std::string> listPlainFiles(const std::filesystem::path& folder);
