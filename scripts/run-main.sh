@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Starts the IDE host on the default database. The first run creates that database (with the
-# server's tool), registers it, and creates a sample Delphi project bound to a SourceSafe project
-# that holds its files; later runs reuse all of it. With a display the host opens its window;
-# without one it runs a guided tour headless and keeps a picture of every dialog.
+# server's tool), registers it, and creates a sample Delphi project, not yet bound: the add-in's
+# "Add to Source Control" binds it. Later runs reuse all of it. With a display the host opens its
+# window; without one it runs a guided tour headless, which binds the project through the
+# add-in's dialogs on its first run, and keeps a picture of every dialog.
 # Usage: scripts/run-main.sh BUILD_DIR [idehost arguments...]
 set -euo pipefail
 
@@ -103,18 +104,6 @@ begin
 end.
 DPR
   fi
-  if ! ss dir '$/Demo' >/dev/null 2>&1; then
-    echo 'Putting the sample project under source control as $/Demo'
-    ss mkproj '$/Demo' -c "The sample project" >/dev/null
-    ss workfold '$/Demo' "$demo" >/dev/null
-    ss add '$/Demo' "$demo/Demo.dpr" "$demo/Unit1.pas" "$demo/Unit2.pas" "$demo/Unit3.pas" \
-      -c "First version" >/dev/null
-    ss get '$/Demo' >/dev/null
-  fi
-  if [ ! -e "$demo/Delphi.Vss" ]; then
-    printf '$/Demo\r\n' | write_file "$demo/Delphi.Vss"
-    chmod 444 "$demo/Delphi.Vss" # as the add-in leaves a binding file it writes
-  fi
 }
 
 # A script argument in double quotes.
@@ -124,14 +113,57 @@ quote() {
   printf '"%s"' "$s"
 }
 
-# The tour: check out, edit, check in, get latest, check out and undo, each in its dialog.
+# The first run binds the sample project to $/Demo through the add-in's own dialogs: "Add to
+# Source Control" (verb 5) opens the project tree, creates $/Demo and writes Delphi.Vss, then
+# offers the project's files. Later runs find the project bound and just open it.
+bind_script() {
+  local shots=$1
+  cat <<SCRIPT
+open $(quote "$demo/Demo.dpr")
+SCRIPT
+  [ -e "$demo/Delphi.Vss" ] && return 0
+  cat <<SCRIPT
+print "Bind the sample project to \$/Demo: Add to Source Control"
+edit $(quote "$demo/Unit1.pas")
+verb 5
+window "Add to SourceSafe Project"
+expect LabelNewProjectSpec text "\$/Demo"
+shot $(quote "$shots/bind-1-add-project.png")
+click ButtonOk
+SCRIPT
+  if ss dir '$/Demo' >/dev/null 2>&1; then
+    # A database kept from an earlier run already holds $/Demo: bound without a question.
+    cat <<SCRIPT
+window "Add Files To Source Control"
+shot $(quote "$shots/bind-2-add-files.png")
+click ButtonCancel
+idle
+SCRIPT
+    return 0
+  fi
+  cat <<SCRIPT
+answer Yes
+window "Add Files To Source Control"
+select ListBoxFileList "Demo.dpr" "Unit1.pas" "Unit2.pas" "Unit3.pas"
+type MemoComment "First version"
+shot $(quote "$shots/bind-2-add-files.png")
+click ButtonOk
+shot $(quote "$shots/bind-3-add-files-done.png")
+dump
+click ButtonOk
+idle
+SCRIPT
+}
+
+# The tour: bind the project on the first run, then check out, edit, check in, get latest,
+# check out and undo, each in its dialog.
 tour_script() {
   local shots=$1 unit1 unit2
   unit1=$(quote "$demo/Unit1.pas")
   unit2=$(quote "$demo/Unit2.pas")
+  bind_script "$shots"
   cat <<SCRIPT
 print "The sample project, bound to \$/Demo"
-open $(quote "$demo/Demo.dpr")
 menu
 shot $(quote "$shots/0-host.png")
 print "Check out Unit1.pas with a comment"

@@ -76,7 +76,7 @@ void TFormAddProject::CreateControls() {
     LabelSpec = label(this, "LabelSpec", "", 8, 50, 273);
     TreeVProjects = place<QTreeWidget>(this, "TreeVProjects", 8, 68, 273, 180);
     LabelCreate = label(this, "LabelCreate", "Create A Project:", 8, 256, 100);
-    LabelNewProjectSpec = label(this, "LabelNewProjectSpec", "", 108, 256, 256);
+    LabelNewProjectSpec = label(this, "LabelNewProjectSpec", "", 120, 256, 244);
     ButtonOk = button(this, "ButtonOk", "OK", 24);
     ButtonCancel = button(this, "ButtonCancel", "Cancel", 54);
     ButtonCreate = button(this, "ButtonCreate", "&Create", 84);

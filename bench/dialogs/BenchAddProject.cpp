@@ -1,0 +1,192 @@
+// Figures for the add-project dialog on a real database of this machine's server: a tree of
+// 100 projects with 100 sub-projects each (10,100 projects) and files beside them.
+//  1. Opening the dialog reads two levels only (the root's projects and theirs): its time and
+//     the server calls it makes, counted by a recording wrapper around the database object.
+//  2. Expanding a node with 100 children reads each child's sub-projects once; expanding it
+//     again reads only the children found without sub-projects.
+// Usage: bench_add_project [projects per level] (default 100).
+#include "UnitAddProject.h"
+
+#include "FaultyVss.h"
+
+#include <com/Com.h>
+#include <registry/Registry.h>
+#include <system/System.h>
+#include <ui/ScriptedDriver.h>
+#include <vss/VssAdmin.h>
+#include <vss/VssInterfaces.h>
+
+#include <QApplication>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// A scratch world: its own registry folder, removed at the end with everything in it.
+class Scratch {
+public:
+    Scratch() {
+        std::string pattern = (sys::tempFolder() / "bench-add-project-XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            throw std::runtime_error("cannot create a scratch folder");
+        root_ = pattern;
+        fs::create_directories(root_ / "registry");
+        ::setenv(reg::kFolderVariable, (root_ / "registry").c_str(), 1);
+        ::unsetenv("SSUSER");
+        com::registerServerLibrary(vss::CLSID_VSSDatabase, QM_SERVER_LIBRARY);
+    }
+    ~Scratch() {
+        std::error_code ec;
+        for (auto it = fs::recursive_directory_iterator(root_, ec); !ec && it != fs::end(it);
+             it.increment(ec))
+            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(root_, ec);
+    }
+    const fs::path& root() const { return root_; }
+
+private:
+    fs::path root_;
+};
+
+std::string numbered(const char* prefix, int i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "%s%03d", prefix, i);
+    return name;
+}
+
+// width projects under "$/", each with width sub-projects and two files; every tenth sub-project
+// holds two files of its own. Returns the open database.
+VssDatabase buildTree(const fs::path& folder, const fs::path& local, int width) {
+    vss::admin::createDatabase(folder, sys::logonName());
+    VssDatabase database = CoVSSDatabase::Create();
+    database.open((folder / "srcsafe.ini").string(), sys::logonName(), "");
+    fs::create_directories(local);
+    for (const char* name : {"a.pas", "b.pas"})
+        std::ofstream(local / name) << "unit x;\n";
+    const auto start = std::chrono::steady_clock::now();
+    const VssItem root = database.item("$/");
+    int projects = 0, files = 0;
+    const auto addFiles = [&](const VssItem& project) {
+        for (const char* name : {"a.pas", "b.pas"}) {
+            project.add((local / name).string(), "", 0);
+            ++files;
+        }
+    };
+    for (int i = 0; i < width; ++i) {
+        const VssItem top = root.newSubproject(numbered("P", i), "");
+        ++projects;
+        addFiles(top);
+        for (int j = 0; j < width; ++j) {
+            const VssItem sub = top.newSubproject(numbered("S", j), "");
+            ++projects;
+            if (j % 10 == 0)
+                addFiles(sub);
+        }
+    }
+    std::printf("  built %d projects and %d files in %.1f s\n", projects, files,
+                secondsSince(start));
+    std::fflush(stdout);
+    return database;
+}
+
+std::string callSummary(const testenv::FaultPlan& plan) {
+    std::map<std::string, int> counts;
+    for (const auto& call : plan.calls())
+        ++counts[call.method];
+    std::string text = std::to_string(plan.calls().size()) + " calls (";
+    bool first = true;
+    for (const auto& [method, count] : counts) {
+        text += (first ? "" : ", ") + method + " " + std::to_string(count);
+        first = false;
+    }
+    return text + ")";
+}
+
+int countNodes(const QTreeWidgetItem* node) {
+    int count = 1;
+    for (int i = 0; i < node->childCount(); ++i)
+        count += countNodes(node->child(i));
+    return count;
+}
+
+void run(const Scratch& scratch, int width) {
+    std::printf("Add-project dialog on %d x %d projects\n", width, width);
+    VssDatabase real = buildTree(scratch.root() / "db", scratch.root() / "files", width);
+    auto plan = std::make_shared<testenv::FaultPlan>();
+    const VssDatabase database(testenv::wrapDatabase(real.raw(), plan));
+    const std::string projectFile = (scratch.root() / "Demo" / "Demo.dpr").string();
+
+    // Opening, five times: the best and the worst time, the calls of one opening.
+    constexpr int kOpenings = 5;
+    std::vector<double> times;
+    std::string calls;
+    int nodes = 0, lookups = 0;
+    for (int i = 0; i < kOpenings; ++i) {
+        plan->clearCalls();
+        const auto start = std::chrono::steady_clock::now();
+        TFormAddProject dialog(database, projectFile);
+        times.push_back(secondsSince(start));
+        calls = callSummary(*plan);
+        lookups = static_cast<int>(plan->callsOf("get_VSSItem").size());
+        nodes = countNodes(dialog.TreeVProjects->topLevelItem(0));
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("  opening: best %.1f ms, median %.1f ms, worst %.1f ms; %d nodes loaded, %d "
+                "projects looked up\n    %s\n",
+                times.front() * 1000, times[kOpenings / 2] * 1000, times.back() * 1000, nodes,
+                lookups, calls.c_str());
+
+    // Expanding P000 (width children, with sub-projects of their own one level down only).
+    TFormAddProject dialog(database, projectFile);
+    QTreeWidgetItem* top = dialog.TreeVProjects->topLevelItem(0)->child(0);
+    for (int pass = 1; pass <= 2; ++pass) {
+        plan->clearCalls();
+        const auto start = std::chrono::steady_clock::now();
+        top->setExpanded(true);
+        const double seconds = secondsSince(start);
+        std::printf("  expanding %s (%d children), pass %d: %.1f ms; %d projects looked up\n    "
+                    "%s\n",
+                    TProjectTree::NodePath(top).c_str(), top->childCount(), pass, seconds * 1000,
+                    static_cast<int>(plan->callsOf("get_VSSItem").size()),
+                    callSummary(*plan).c_str());
+        top->setExpanded(false);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    com::CoInitialize();
+    const int width = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100;
+    int result = 0;
+    try {
+        const Scratch scratch;
+        ui::ScriptedDriver driver; // errors would be recorded, not shown
+        run(scratch, width);
+        if (!driver.errors().empty())
+            throw std::runtime_error(driver.errors().front());
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "bench_add_project: %s\n", error.what());
+        result = 1;
+    }
+    com::CoUninitialize();
+    return result;
+}
