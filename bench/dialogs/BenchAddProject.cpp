@@ -132,25 +132,27 @@ void run(const Scratch& scratch, int width) {
     const VssDatabase database(testenv::wrapDatabase(real.raw(), plan));
     const std::string projectFile = (scratch.root() / "Demo" / "Demo.dpr").string();
 
-    // Opening, five times: the best and the worst time, the calls of one opening.
-    constexpr int kOpenings = 5;
+    // Opening on the server's own object, as the add-in does: best, median and worst of nine.
+    constexpr int kOpenings = 9;
     std::vector<double> times;
-    std::string calls;
-    int nodes = 0, lookups = 0;
+    int nodes = 0;
     for (int i = 0; i < kOpenings; ++i) {
-        plan->clearCalls();
         const auto start = std::chrono::steady_clock::now();
-        TFormAddProject dialog(database, projectFile);
+        TFormAddProject dialog(real, projectFile);
         times.push_back(secondsSince(start));
-        calls = callSummary(*plan);
-        lookups = static_cast<int>(plan->callsOf("get_VSSItem").size());
         nodes = countNodes(dialog.TreeVProjects->topLevelItem(0));
     }
     std::sort(times.begin(), times.end());
-    std::printf("  opening: best %.1f ms, median %.1f ms, worst %.1f ms; %d nodes loaded, %d "
-                "projects looked up\n    %s\n",
-                times.front() * 1000, times[kOpenings / 2] * 1000, times.back() * 1000, nodes,
-                lookups, calls.c_str());
+    std::printf("  opening: best %.1f ms, median %.1f ms, worst %.1f ms; %d nodes loaded\n",
+                times.front() * 1000, times[kOpenings / 2] * 1000, times.back() * 1000, nodes);
+    // The same through the recording wrapper, for its calls.
+    {
+        plan->clearCalls();
+        const TFormAddProject dialog(database, projectFile);
+        std::printf("  opening's server calls: %d projects looked up; %s\n",
+                    static_cast<int>(plan->callsOf("get_VSSItem").size()),
+                    callSummary(*plan).c_str());
+    }
 
     // Expanding P000 (width children, with sub-projects of their own one level down only).
     TFormAddProject dialog(database, projectFile);

@@ -113,10 +113,11 @@ void TProjectTree::LoadSubprojects(QTreeWidgetItem* node) {
     const std::int32_t count = children.count();
     QList<QTreeWidgetItem*> projects;
     for (std::int32_t index = 1; index <= count; ++index) {
-        if (children.item(index).type() != kProjectType)
+        // One fetch per child: its type, and for a project its name.
+        const VssItem child = children.item(index);
+        if (child.type() != kProjectType)
             continue;
-        projects.append(NewNode(QString::fromStdString(children.item(index).name()),
-                                TFolderImages::OpenFolder));
+        projects.append(NewNode(QString::fromStdString(child.name()), TFolderImages::OpenFolder));
     }
     node->addChildren(projects); // one insertion, so a wide project fills in linear time
 }

@@ -60,7 +60,11 @@ TFormAddProject::TFormAddProject(VssDatabase database, const std::string& projec
     EditProjectName->setText(QString::fromStdString(proposedName(projectFileName)));
 }
 
-TFormAddProject::~TFormAddProject() = default;
+// The tree is destroyed after this part of the dialog: it must not report its last selection
+// change to handlers that are gone.
+TFormAddProject::~TFormAddProject() {
+    TreeVProjects->disconnect(this);
+}
 
 std::string TFormAddProject::BindingFileName(const std::string& projectFolder) {
     return sys::joinPath(projectFolder, kBindingFile);
