@@ -69,9 +69,12 @@ std::string FileOperations::fileLocalPath(const std::string& given, bool require
 }
 
 void FileOperations::get(std::string& local, std::int32_t flags) {
+    // A get changes nothing in the permanent record: it reads it, writes local files and
+    // records them in the local-copy cache, which is written in batches.
     if (!item_.isProject()) {
         const std::string path = fileLocalPath(local, true);
-        s_.store.write([&] { getFile(item_, path, flags, false); });
+        s_.store.read([&] { getFile(item_, path, flags, false); });
+        s_.localCopies.flushIfFull();
         local = path;
         return;
     }
@@ -81,13 +84,11 @@ void FileOperations::get(std::string& local, std::int32_t flags) {
         throw VssError("No working folder is set for " + quote(item_.spec) +
                        " or any project above it; set one or give a local folder.");
     std::vector<std::string> problems;
-    s_.store.write([&] {
+    s_.store.read([&] {
         problems.clear();
-        LocalFile::Batch batch;
-        getProject(item_, folder, flags, batch, problems);
-        for (std::string& failure : batch.commit())
-            problems.push_back(std::move(failure));
+        getProject(item_, folder, flags, problems);
     });
+    s_.localCopies.flushIfFull();
     local = folder;
     if (!problems.empty()) {
         std::string message = "Some files of " + quote(item_.spec) + " could not be fetched: ";
@@ -98,8 +99,7 @@ void FileOperations::get(std::string& local, std::int32_t flags) {
 }
 
 void FileOperations::getProject(const ItemRef& project, const std::string& folder,
-                                std::int32_t flags, LocalFile::Batch& batch,
-                                std::vector<std::string>& problems) {
+                                std::int32_t flags, std::vector<std::string>& problems) {
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     if (ec) {
@@ -117,7 +117,7 @@ void FileOperations::getProject(const ItemRef& project, const std::string& folde
         }
         if (child.isProject()) {
             if (recursive)
-                getProject(child, path, flags, batch, problems);
+                getProject(child, path, flags, problems);
             continue;
         }
         const std::int32_t replace = flags & kMaskReplace;
@@ -125,7 +125,7 @@ void FileOperations::getProject(const ItemRef& project, const std::string& folde
         if (replace != FlagReplace && replace != FlagMerge && checkedOutByMe(child))
             continue;
         try {
-            getFile(child, path, flags, false, &batch);
+            getFile(child, path, flags, false);
         } catch (const BusyError&) {
             throw;
         } catch (const VssError& e) {
@@ -135,19 +135,18 @@ void FileOperations::getProject(const ItemRef& project, const std::string& folde
 }
 
 FileOperations::Outcome FileOperations::getFile(const ItemRef& file, const std::string& path,
-                                                std::int32_t flags, bool forCheckout,
-                                                LocalFile::Batch* batch) {
+                                                std::int32_t flags, bool forCheckout) {
     const VersionRow latest = s_.items.latestContent(file.id);
     const bool readOnly = !forCheckout && (flags & kMaskReadOnly) != FlagWritable;
-    const LocalFile::Kind kind = LocalFile::kind(path);
-    if (kind == LocalFile::Kind::Plain) {
-        if (matches(file, latest, path, flags)) {
+    const LocalFile::Status local = LocalFile::status(path);
+    if (local.kind == LocalFile::Kind::Plain) {
+        if (matches(file, latest, path, local, flags, Trust::Record)) {
             if (forCheckout)
                 LocalFile::setReadOnly(path, false);
-            record(file, latest.number, path);
+            record(file, latest.number, path, local);
             return Outcome::Unchanged;
         }
-        if (LocalFile::isWritable(path) || (!forCheckout && checkedOutByMe(file))) {
+        if (local.writable || (!forCheckout && checkedOutByMe(file))) {
             switch (flags & kMaskReplace) {
             case FlagReplace:
                 break;
@@ -163,13 +162,12 @@ FileOperations::Outcome FileOperations::getFile(const ItemRef& file, const std::
             }
         }
     }
-    writeVersion(file, latest, path, flags, readOnly, batch);
+    writeVersion(file, latest, path, flags, readOnly);
     return Outcome::Written;
 }
 
 void FileOperations::writeVersion(const ItemRef& file, const VersionRow& version,
-                                  const std::string& path, std::int32_t flags, bool readOnly,
-                                  LocalFile::Batch* batch) {
+                                  const std::string& path, std::int32_t flags, bool readOnly) {
     LocalFile::WriteOptions options;
     options.readOnly = readOnly;
     switch (flags & kMaskTime) {
@@ -183,16 +181,13 @@ void FileOperations::writeVersion(const ItemRef& file, const VersionRow& version
     default:
         break;
     }
-    const LocalFile::Producer produce = [&](const LocalFile::Sink& sink) {
-        s_.contents.readVersion(version.contentId, file.spec, version.number, sink);
-    };
-    if (batch) {
-        batch->stage(path, produce, options,
-                     [this, file, number = version.number, path] { record(file, number, path); });
-        return;
-    }
-    LocalFile::writeAtomically(path, produce, options);
-    record(file, version.number, path);
+    const LocalFile::Status written = LocalFile::writeAtomically(
+        path,
+        [&](const LocalFile::Sink& sink) {
+            s_.contents.readVersion(version.contentId, file.spec, version.number, sink);
+        },
+        options);
+    record(file, version.number, path, written);
 }
 
 void FileOperations::merge(const ItemRef& file, const VersionRow& latest, const std::string& path) {
@@ -200,7 +195,7 @@ void FileOperations::merge(const ItemRef& file, const VersionRow& latest, const 
         throw VssError(quote(file.spec) + " is a binary file and cannot be merged; " + quote(path) +
                        " was left unchanged.");
     std::int32_t base = 0;
-    if (auto copy = s_.workspace.localCopy(s_.user().id, path); copy && copy->itemId == file.id)
+    if (auto copy = s_.localCopies.find(s_.user().id, path); copy && copy->itemId == file.id)
         base = copy->version;
     else if (auto co = s_.workspace.checkout(file.id); co && co->userId == s_.user().id)
         base = co->version;
@@ -220,33 +215,46 @@ void FileOperations::merge(const ItemRef& file, const VersionRow& latest, const 
         throw VssError("Merging version " + std::to_string(latest.number) + " of " + file.spec +
                        " into " + quote(path) +
                        " conflicts with local changes; the local file was left unchanged.");
-    LocalFile::writeAtomically(
+    // The merged text exists nowhere else: it goes to disk before it takes the file's name.
+    const LocalFile::Status written = LocalFile::writeAtomically(
         path, [&](const LocalFile::Sink& sink) { sink(merged.text.data(), merged.text.size()); },
-        {.readOnly = false, .modificationTime = std::nullopt});
-    // The merged file holds local changes: never let a time comparison call it unchanged.
-    s_.workspace.recordLocalCopy(s_.user().id, path, {file.id, latest.number, 0});
+        {.readOnly = false, .modificationTime = std::nullopt, .durable = true});
+    // The merged file holds local changes: never let a comparison call it unchanged.
+    s_.localCopies.record(s_.user().id, path, {file.id, latest.number, 0, -1, written.inode});
 }
 
 bool FileOperations::matches(const ItemRef& file, const VersionRow& version,
-                             const std::string& path, std::int32_t flags, Fingerprint* taken) {
+                             const std::string& path, const LocalFile::Status& local,
+                             std::int32_t flags, Trust trust, Fingerprint* taken) {
     switch (flags & kMaskCompare) {
     case FlagCompareContents:
         return s_.contents.equalsFile(version.contentId, path);
     case FlagCompareTime:
-        if (auto copy = s_.workspace.localCopy(s_.user().id, path);
-            copy && copy->itemId == file.id) {
+        if (auto copy = s_.localCopies.find(s_.user().id, path); copy && copy->itemId == file.id) {
+            // Times compare to the second, as file times are shown.
+            constexpr std::int64_t kSecond = 1000000000;
             return copy->version == version.number && copy->modificationTime != 0 &&
-                   copy->modificationTime == LocalFile::modificationTime(path);
+                   copy->modificationTime / kSecond == local.modificationTime / kSecond;
         }
         break;
     default:
+        // The record of the copy written here saves reading a file that has not changed since.
+        if (trust == Trust::Record) {
+            if (auto copy = s_.localCopies.find(s_.user().id, path);
+                copy && copy->itemId == file.id && copy->version == version.number &&
+                copy->size >= 0 && copy->size == local.size &&
+                copy->modificationTime == local.modificationTime && copy->inode == local.inode)
+                return true;
+        }
         break;
     }
     const ContentInfo stored = s_.contents.info(version.contentId);
-    const Fingerprint local = ContentStore::fingerprint(path);
+    if (local.size != stored.size)
+        return false;
+    const Fingerprint fingerprint = ContentStore::fingerprint(path);
     if (taken)
-        *taken = local;
-    return local.size == stored.size && local.hash == stored.hash;
+        *taken = fingerprint;
+    return fingerprint.size == stored.size && fingerprint.hash == stored.hash;
 }
 
 bool FileOperations::checkedOutByMe(const ItemRef& file) {
@@ -254,14 +262,20 @@ bool FileOperations::checkedOutByMe(const ItemRef& file) {
     return co && co->userId == s_.user().id;
 }
 
-void FileOperations::record(const ItemRef& file, std::int32_t version, const std::string& path) {
-    const LocalCopy copy{file.id, version, LocalFile::modificationTime(path)};
-    const auto known = s_.workspace.localCopy(s_.user().id, path);
-    // An unchanged record is not rewritten, so a get that changes nothing writes nothing.
-    if (known && known->itemId == copy.itemId && known->version == copy.version &&
-        known->modificationTime == copy.modificationTime)
+void FileOperations::record(const ItemRef& file, std::int32_t version, const std::string& path,
+                            const LocalFile::Status& local) {
+    // A record of the same file as it was then stands: whether it vouches was judged when it was
+    // made, and a get that changes nothing writes nothing.
+    if (const auto known = s_.localCopies.find(s_.user().id, path);
+        known && known->itemId == file.id && known->version == version &&
+        known->modificationTime == local.modificationTime && known->inode == local.inode &&
+        (known->size < 0 || known->size == local.size))
         return;
-    s_.workspace.recordLocalCopy(s_.user().id, path, copy);
+    // An unsettled time could be kept by a change still to come: such a record never vouches
+    // for the content.
+    s_.localCopies.record(
+        s_.user().id, path,
+        {file.id, version, local.modificationTime, local.settled ? local.size : -1, local.inode});
 }
 
 void FileOperations::checkout(const std::string& comment, const std::string& local,
@@ -284,6 +298,7 @@ void FileOperations::checkout(const std::string& comment, const std::string& loc
         s_.workspace.addCheckout(
             {item_.id, s_.user().id, s_.user().name, path, now(), latest.number, comment});
     });
+    s_.localCopies.flushIfFull();
 }
 
 void FileOperations::checkin(const std::string& comment, const std::string& local,
@@ -298,10 +313,13 @@ void FileOperations::checkin(const std::string& comment, const std::string& loca
                                  : !co.localPath.empty() ? co.localPath
                                                          : fileLocalPath({}, true);
         { LocalFile::Reader probe(path); }
+        const LocalFile::Status localStatus = LocalFile::status(path);
         const VersionRow latest = s_.items.latestContent(item_.id);
         std::int32_t version = latest.number;
         Fingerprint taken;
-        const bool unchanged = matches(item_, latest, path, flags, &taken);
+        // What is checked in is read from the file: no record vouches for it here.
+        const bool unchanged =
+            matches(item_, latest, path, localStatus, flags, Trust::Content, &taken);
         if (!unchanged || (flags & kMaskUnchanged) == FlagCheckInUnchanged) {
             const ContentInfo content =
                 s_.contents.put(path, taken.hash.empty() ? nullptr : &taken);
@@ -310,9 +328,10 @@ void FileOperations::checkin(const std::string& comment, const std::string& loca
                                                content.id, LocalFile::modificationTime(path)});
         }
         s_.workspace.removeCheckout(item_.id);
-        record(item_, version, path);
+        record(item_, version, path, localStatus);
         localPath = path;
     });
+    s_.localCopies.flushIfFull();
     // Only once the check-in is committed: a read-only local copy counts as unmodified.
     if ((flags & kMaskReadOnly) != FlagWritable) {
         try {
@@ -338,14 +357,16 @@ void FileOperations::undoCheckout(const std::string& local, std::int32_t flags) 
             return;
         const VersionRow latest = s_.items.latestContent(item_.id);
         const bool readOnly = (flags & kMaskReadOnly) != FlagWritable;
-        if (LocalFile::kind(path) == LocalFile::Kind::Plain &&
-            matches(item_, latest, path, flags)) {
+        const LocalFile::Status localStatus = LocalFile::status(path);
+        if (localStatus.kind == LocalFile::Kind::Plain &&
+            matches(item_, latest, path, localStatus, flags, Trust::Content)) {
             LocalFile::setReadOnly(path, readOnly);
-            record(item_, latest.number, path);
+            record(item_, latest.number, path, localStatus);
             return;
         }
         writeVersion(item_, latest, path, flags, readOnly);
     });
+    s_.localCopies.flushIfFull();
 }
 
 } // namespace vss::server

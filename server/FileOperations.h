@@ -1,5 +1,6 @@
 // The file side of the automation calls: Get, Checkout, Checkin and UndoCheckout of one file,
-// and the recursive Get of a project. Each public call is one write transaction.
+// and the recursive Get of a project. A check-out, check-in or undo is one durable write
+// transaction; a get only reads the permanent record.
 #pragma once
 
 #include "Session.h"
@@ -28,21 +29,26 @@ private:
     void requireNotDeleted();
     void requireCheckoutByMe(Checkout& out);
 
+    // Whether a comparison may take the local-copy record's word for a file it vouches for,
+    // or must read the file.
+    enum class Trust { Record, Content };
+
     // Brings one file's local copy to the latest version under the flags' replace, compare,
     // time and read-only groups.
-    // With a batch, a new local copy is staged in it rather than written at once.
     Outcome getFile(const ItemRef& file, const std::string& path, std::int32_t flags,
-                    bool forCheckout, LocalFile::Batch* batch = nullptr);
+                    bool forCheckout);
     void getProject(const ItemRef& project, const std::string& folder, std::int32_t flags,
-                    LocalFile::Batch& batch, std::vector<std::string>& problems);
+                    std::vector<std::string>& problems);
     void writeVersion(const ItemRef& file, const VersionRow& version, const std::string& path,
-                      std::int32_t flags, bool readOnly, LocalFile::Batch* batch = nullptr);
+                      std::int32_t flags, bool readOnly);
     void merge(const ItemRef& file, const VersionRow& latest, const std::string& path);
     // True when the local file holds the version's content, as the compare mode judges.
     // A fingerprint taken on the way is handed out through `taken`.
     bool matches(const ItemRef& file, const VersionRow& version, const std::string& path,
-                 std::int32_t flags, Fingerprint* taken = nullptr);
-    void record(const ItemRef& file, std::int32_t version, const std::string& path);
+                 const LocalFile::Status& local, std::int32_t flags, Trust trust,
+                 Fingerprint* taken = nullptr);
+    void record(const ItemRef& file, std::int32_t version, const std::string& path,
+                const LocalFile::Status& local);
     bool checkedOutByMe(const ItemRef& file);
 
     Session& s_;

@@ -2,12 +2,13 @@
 
 #include "Errors.h"
 
-#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace vss::server {
@@ -45,6 +46,47 @@ void writeAll(int fd, const char* data, std::size_t size, const fs::path& file) 
         data += n;
         size -= static_cast<std::size_t>(n);
     }
+}
+
+// Time stamps of file changes come from the kernel's coarse clock, which moves in ticks.
+timespec clockTick() {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+    return now;
+}
+
+std::int64_t nanoseconds(const timespec& t) {
+    return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+timespec lastInstantBefore(timespec t) {
+    if (t.tv_nsec > 0)
+        return {t.tv_sec, t.tv_nsec - 1};
+    return {t.tv_sec - 1, 999999999};
+}
+
+// A file found with a modification time this recent may be changed again within the same
+// tick (or the same unit of a coarse file system) without its time changing.
+constexpr std::chrono::nanoseconds kSettleMargin = std::chrono::seconds(2);
+
+LocalFile::Kind kindOf(mode_t mode) {
+    if (S_ISLNK(mode))
+        return LocalFile::Kind::Link;
+    if (S_ISDIR(mode))
+        return LocalFile::Kind::Folder;
+    if (S_ISREG(mode))
+        return LocalFile::Kind::Plain;
+    return LocalFile::Kind::Other;
+}
+
+LocalFile::Status statusOf(const struct stat& st) {
+    LocalFile::Status s;
+    s.kind = kindOf(st.st_mode);
+    s.size = st.st_size;
+    s.modificationTime = nanoseconds(st.st_mtim);
+    s.inode = st.st_ino;
+    s.writable = (st.st_mode & 0222) != 0;
+    return s;
 }
 
 void prepareFolder(const fs::path& folder) {
@@ -111,8 +153,8 @@ void LocalFile::Reader::rewind() {
         throw fileError("Cannot read the file", file_);
 }
 
-fs::path LocalFile::writeTemporary(const fs::path& target, const Producer& produce,
-                                   const WriteOptions& options, bool sync) {
+LocalFile::Status LocalFile::writeAtomically(const fs::path& target, const Producer& produce,
+                                             const WriteOptions& options) {
     const Kind existing = kind(target);
     if (existing == Kind::Folder)
         throw VssError("Cannot write " + quote(target.string()) + ": a folder has that name.");
@@ -132,6 +174,7 @@ fs::path LocalFile::writeTemporary(const fs::path& target, const Producer& produ
         if (fd < 0 && (errno != EEXIST || attempt > 20))
             throw fileError("Cannot write in the folder", folder);
     }
+    Status written;
     try {
         produce([&](const char* data, std::size_t size) { writeAll(fd, data, size, temp); });
         mode_t mode = 0644;
@@ -141,13 +184,20 @@ fs::path LocalFile::writeTemporary(const fs::path& target, const Producer& produ
         mode = options.readOnly ? (mode & ~mode_t(0222)) : (mode | S_IWUSR);
         if (::fchmod(fd, mode) != 0)
             throw fileError("Cannot set the permissions of", temp);
-        if (options.modificationTime) {
-            timespec times[2] = {{*options.modificationTime, 0}, {*options.modificationTime, 0}};
-            if (::futimens(fd, times) != 0)
-                throw fileError("Cannot set the time stamp of", temp);
-        }
-        if (sync && ::fsync(fd) != 0)
+        const timespec tick = clockTick();
+        timespec stamp = lastInstantBefore(tick);
+        if (options.modificationTime)
+            stamp = {static_cast<time_t>(*options.modificationTime), 0};
+        const timespec times[2] = {stamp, stamp};
+        if (::futimens(fd, times) != 0)
+            throw fileError("Cannot set the time stamp of", temp);
+        if (options.durable && ::fsync(fd) != 0)
             throw fileError("Cannot write", temp);
+        if (::fstat(fd, &st) != 0)
+            throw fileError("Cannot read the status of", temp);
+        written = statusOf(st);
+        written.settled = written.modificationTime == nanoseconds(stamp) &&
+                          nanoseconds(stamp) < nanoseconds(tick);
         const int rc = ::close(fd);
         fd = -1;
         if (rc != 0)
@@ -158,79 +208,28 @@ fs::path LocalFile::writeTemporary(const fs::path& target, const Producer& produ
         ::unlink(temp.c_str());
         throw;
     }
-    return temp;
-}
-
-void LocalFile::writeAtomically(const fs::path& target, const Producer& produce,
-                                const WriteOptions& options) {
-    const fs::path temp = writeTemporary(target, produce, options, true);
     if (::rename(temp.c_str(), target.c_str()) != 0) {
         const VssError error = fileError("Cannot replace", target);
         ::unlink(temp.c_str());
         throw error;
     }
+    return written;
 }
 
-LocalFile::Batch::~Batch() {
-    for (const Staged& s : staged_)
-        ::unlink(s.temp.c_str());
-}
-
-void LocalFile::Batch::stage(const fs::path& target, const Producer& produce,
-                             const WriteOptions& options, std::function<void()> done) {
-    staged_.push_back({writeTemporary(target, produce, options, false), target, std::move(done)});
-}
-
-std::vector<std::string> LocalFile::Batch::commit() {
-    std::vector<std::string> failures;
-    // One sync per file system holding a staged file.
-    std::vector<dev_t> synced;
-    for (const Staged& s : staged_) {
-        struct stat st {};
-        if (::stat(s.temp.c_str(), &st) != 0 ||
-            std::find(synced.begin(), synced.end(), st.st_dev) != synced.end())
-            continue;
-        const int fd = ::open(s.temp.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0 || ::syncfs(fd) != 0) {
-            const std::string why = reason();
-            if (fd >= 0)
-                ::close(fd);
-            throw VssError("Cannot write the files to disk: " + why);
-        }
-        ::close(fd);
-        synced.push_back(st.st_dev);
-    }
-    std::vector<Staged> staged = std::move(staged_);
-    staged_.clear();
-    for (std::size_t i = 0; i < staged.size(); ++i) {
-        const Staged& s = staged[i];
-        if (::rename(s.temp.c_str(), s.target.c_str()) != 0) {
-            failures.push_back(fileError("Cannot replace", s.target).what());
-            ::unlink(s.temp.c_str());
-            continue;
-        }
-        try {
-            s.done();
-        } catch (...) {
-            for (std::size_t j = i + 1; j < staged.size(); ++j)
-                ::unlink(staged[j].temp.c_str());
-            throw;
-        }
-    }
-    return failures;
+LocalFile::Status LocalFile::status(const fs::path& file) {
+    struct stat st {};
+    if (::lstat(file.c_str(), &st) != 0)
+        return {};
+    Status result = statusOf(st);
+    result.settled = result.modificationTime < nanoseconds(clockTick()) - kSettleMargin.count();
+    return result;
 }
 
 LocalFile::Kind LocalFile::kind(const fs::path& file) {
     struct stat st {};
     if (::lstat(file.c_str(), &st) != 0)
         return Kind::Missing;
-    if (S_ISLNK(st.st_mode))
-        return Kind::Link;
-    if (S_ISDIR(st.st_mode))
-        return Kind::Folder;
-    if (S_ISREG(st.st_mode))
-        return Kind::Plain;
-    return Kind::Other;
+    return kindOf(st.st_mode);
 }
 
 bool LocalFile::isWritable(const fs::path& file) {

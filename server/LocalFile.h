@@ -1,5 +1,5 @@
 // The local side of every operation: reading a working file safely, and writing one so that a
-// crash never leaves it torn (temporary name in the same folder, fsync, rename).
+// crash never leaves it torn (temporary name in the same folder, rename).
 #pragma once
 
 #include <cstdint>
@@ -40,55 +40,45 @@ public:
     struct WriteOptions {
         bool readOnly = true;
         std::optional<std::int64_t> modificationTime; // unix seconds; none: the current time
-    };
-
-    // Writes a new file content in place of `target`, atomically. The folder is created when
-    // missing. Refuses a target that is a folder or a link.
-    static void writeAtomically(const std::filesystem::path& target, const Producer& produce,
-                                const WriteOptions& options);
-
-    // Writes many files, each atomically, with one file-system sync for all of them instead of
-    // one per file: contents go to temporary names first and are renamed into place only after
-    // the sync. Temporary files left by a batch that is not committed are removed.
-    class Batch {
-    public:
-        Batch() = default;
-        ~Batch();
-        Batch(const Batch&) = delete;
-        Batch& operator=(const Batch&) = delete;
-
-        // Writes the temporary file now (raising as writeAtomically does); `done` runs once
-        // the file has its real name.
-        void stage(const std::filesystem::path& target, const Producer& produce,
-                   const WriteOptions& options, std::function<void()> done);
-        // Syncs, then renames every staged file. Returns the failures, one message each.
-        std::vector<std::string> commit();
-
-    private:
-        struct Staged {
-            std::filesystem::path temp;
-            std::filesystem::path target;
-            std::function<void()> done;
-        };
-        std::vector<Staged> staged_;
+        // Flushed to disk before it takes the target's name: for content that exists nowhere
+        // else (a merge). A copy of a stored version needs no flush: lost in a power cut, it is
+        // fetched again.
+        bool durable = false;
     };
 
     enum class Kind { Missing, Plain, Folder, Link, Other };
+
+    // What a file's metadata says, from one lstat.
+    struct Status {
+        Kind kind = Kind::Missing;
+        std::int64_t size = 0;
+        std::int64_t modificationTime = 0; // nanoseconds since the epoch
+        std::uint64_t inode = 0;
+        bool writable = false; // any write permission bit set
+        // No later change of the file can leave this modification time: it lies before the
+        // clock tick that stamps the next change (checked with a wide margin for a file found,
+        // exactly for a file written here).
+        bool settled = false;
+    };
+    static Status status(const std::filesystem::path& file);
+
+    // Writes a new file content in place of `target`, atomically, and returns the new file's
+    // status. The folder is created when missing. Refuses a target that is a folder or a link.
+    // Without a given time the file is stamped with the current time, as the clock's last tick
+    // (so that it is settled at once).
+    static Status writeAtomically(const std::filesystem::path& target, const Producer& produce,
+                                  const WriteOptions& options);
+
     static Kind kind(const std::filesystem::path& file);
     // Any write permission bit set.
     static bool isWritable(const std::filesystem::path& file);
     static void setReadOnly(const std::filesystem::path& file, bool readOnly);
+    // Unix seconds.
     static std::int64_t modificationTime(const std::filesystem::path& file);
 
     // Normalises a path handed in by a caller: "\" counts as a separator, doubled separators
     // collapse, a relative path is taken from the current folder, a trailing separator goes.
     static std::filesystem::path normalize(const std::string& path);
-
-private:
-    // Writes the content to a new temporary file beside the target and returns its name.
-    static std::filesystem::path writeTemporary(const std::filesystem::path& target,
-                                                const Producer& produce,
-                                                const WriteOptions& options, bool sync);
 };
 
 } // namespace vss::server

@@ -49,9 +49,12 @@ ItemRef ProjectOperations::add(const std::string& local, const std::string& comm
         s_.items.addVersion(item_.id, note("Added " + name, comment));
         if ((flags & kMaskReadOnly) != FlagWritable)
             LocalFile::setReadOnly(path, true);
-        s_.workspace.recordLocalCopy(s_.user().id, path.string(),
-                                     {file.id, 1, LocalFile::modificationTime(path)});
+        const LocalFile::Status local = LocalFile::status(path);
+        s_.localCopies.record(
+            s_.user().id, path.string(),
+            {file.id, 1, local.modificationTime, local.settled ? local.size : -1, local.inode});
     });
+    s_.localCopies.flushIfFull();
     return file;
 }
 

@@ -63,19 +63,34 @@ CREATE TABLE working_folders(
   project_id INTEGER NOT NULL REFERENCES items(id),
   folder TEXT NOT NULL,
   PRIMARY KEY(user_id, project_id)) WITHOUT ROWID;
+)sql";
+
+// A cache: see rebuildCaches.
+const char* const kLocalCopies = R"sql(
 CREATE TABLE local_copies(
   user_id INTEGER NOT NULL REFERENCES users(id),
   path TEXT NOT NULL,
   item_id INTEGER NOT NULL REFERENCES items(id),
   version INTEGER NOT NULL,
   mtime INTEGER NOT NULL,
+  size INTEGER NOT NULL DEFAULT -1,
+  inode INTEGER NOT NULL DEFAULT 0,
   PRIMARY KEY(user_id, path)) WITHOUT ROWID;
 )sql";
+
+bool hasColumn(Store& store, const char* table, const std::string& column) {
+    auto q = store.prepare(std::string("PRAGMA table_info(") + table + ")");
+    while (q.step())
+        if (q.text(1) == column)
+            return true;
+    return false;
+}
 
 } // namespace
 
 void Schema::create(Store& store, const std::string& adminUser) {
     store.exec(kTables);
+    store.exec(kLocalCopies);
     store.prepare("INSERT INTO config(key, value) VALUES('schema', ?1)")
         .bind(1, std::to_string(kVersion))
         .run();
@@ -107,6 +122,17 @@ void Schema::check(Store& store) {
     if (version != std::to_string(kVersion))
         throw VssError("The store " + quote(store.file().string()) + " has format " + version +
                        ", which this server does not know.");
+}
+
+void Schema::rebuildCaches(Store& store) {
+    if (hasColumn(store, "local_copies", "inode"))
+        return;
+    store.writeCache([&] {
+        if (hasColumn(store, "local_copies", "inode"))
+            return;
+        store.exec("DROP TABLE IF EXISTS local_copies");
+        store.exec(kLocalCopies);
+    });
 }
 
 } // namespace vss::server

@@ -1,6 +1,7 @@
-// The store's tables. All of them are permanent: contents and chunks, items and their links
-// into projects, versions, users, check-outs, working folders and each user's record of the
-// local copies it wrote. Nothing derived is stored; spec lookups walk the indexed links.
+// The store's tables. The permanent record: contents and chunks, items and their links into
+// projects, versions, users, check-outs and working folders. One cache beside it: each user's
+// record of the local copies it wrote, which is dropped and rebuilt empty when its shape
+// changes, never migrated. Spec lookups walk the indexed links.
 #pragma once
 
 #include "Store.h"
@@ -16,6 +17,8 @@ public:
     static void create(Store& store, const std::string& adminUser);
     // Raises unless the store holds a schema this library understands.
     static void check(Store& store);
+    // Replaces a cache table of an older shape by an empty one.
+    static void rebuildCaches(Store& store);
 };
 
 } // namespace vss::server

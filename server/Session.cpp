@@ -33,7 +33,7 @@ std::string defaultUser() {
 
 Session::Session(const DatabaseLocation& location)
     : store(requireStoreFile(location), false), contents(store), items(store), users(store),
-      workspace(store), location_(location) {}
+      workspace(store), localCopies(store), location_(location) {}
 
 std::shared_ptr<Session> Session::open(const std::string& iniPath, const std::string& user,
                                        const std::string& password) {
@@ -68,6 +68,7 @@ void Session::checkIntegrity() {
         throw VssError("The database store " + quote(location_.store.string()) +
                        " failed its integrity check: " + problem);
     Schema::check(store);
+    Schema::rebuildCaches(store);
 }
 
 std::string Session::projectFolder(std::int64_t projectId) {

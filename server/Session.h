@@ -6,6 +6,7 @@
 #include "Config.h"
 #include "ContentStore.h"
 #include "ItemTable.h"
+#include "LocalCopies.h"
 #include "Store.h"
 #include "UserTable.h"
 #include "WorkspaceTable.h"
@@ -45,6 +46,7 @@ public:
     ItemTable items;
     UserTable users;
     WorkspaceTable workspace;
+    LocalCopies localCopies;
 
 private:
     void checkIntegrity();

@@ -186,25 +186,43 @@ void Store::exec(const std::string& sql) {
 }
 
 void Store::write(const std::function<void()>& body) {
-    transaction("BEGIN IMMEDIATE", body);
+    transaction("BEGIN IMMEDIATE", Sync::Full, body);
+}
+
+void Store::writeCache(const std::function<void()>& body) {
+    transaction("BEGIN IMMEDIATE", Sync::Normal, body);
 }
 
 void Store::read(const std::function<void()>& body) {
-    transaction("BEGIN", body);
+    transaction("BEGIN", std::nullopt, body);
 }
 
-void Store::transaction(const char* begin, const std::function<void()>& body) {
+// In WAL mode FULL flushes the log at every commit; NORMAL only at checkpoints. The level can
+// change only between transactions.
+void Store::setSync(Sync sync) {
+    if (sync == sync_)
+        return;
+    exec(sync == Sync::Full ? "PRAGMA synchronous = FULL" : "PRAGMA synchronous = NORMAL");
+    sync_ = sync;
+}
+
+void Store::transaction(const char* begin, std::optional<Sync> sync,
+                        const std::function<void()>& body) {
     if (depth_ > 0) {
+        if (sync == Sync::Full && sync_ != Sync::Full)
+            throw VssError("Internal error: a durable change inside a transaction that is not.");
         body();
         return;
     }
-    std::minstd_rand random(std::random_device{}());
+    if (sync)
+        setSync(*sync);
+    std::optional<std::minstd_rand> random; // seeded only when a retry needs it
     for (int attempt = 1;; ++attempt) {
         try {
-            exec(begin);
+            prepare(begin).run();
             depth_ = 1;
             body();
-            exec("COMMIT");
+            prepare("COMMIT").run();
             depth_ = 0;
             return;
         } catch (const BusyError&) {
@@ -213,7 +231,9 @@ void Store::transaction(const char* begin, const std::function<void()>& body) {
                 sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
             if (attempt >= kAttempts)
                 throw;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5 + random() % 50));
+            if (!random)
+                random.emplace(std::random_device{}());
+            std::this_thread::sleep_for(std::chrono::milliseconds(5 + (*random)() % 50));
         } catch (...) {
             depth_ = 0;
             if (!sqlite3_get_autocommit(db_))

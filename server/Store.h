@@ -1,6 +1,7 @@
 // One SQLite connection to a database's store, with its statement cache and the transaction
 // discipline every call follows: one write transaction per call, taken with BEGIN IMMEDIATE and
-// retried whole when another process holds the lock.
+// retried whole when another process holds the lock. Changes to the permanent record commit
+// durably; what can be rebuilt from it commits without a flush to disk.
 #pragma once
 
 #include "Errors.h"
@@ -73,8 +74,13 @@ public:
     void exec(const std::string& sql);
 
     // Runs body in one write transaction (BEGIN IMMEDIATE ... COMMIT), retried whole on busy,
-    // rolled back on any failure. A nested call joins the outer transaction.
+    // rolled back on any failure, and on disk before it returns. A nested call joins the outer
+    // transaction.
     void write(const std::function<void()>& body);
+    // The same for changes to what can be rebuilt from the permanent record: the commit is not
+    // flushed to disk, so a power cut may lose it (never tear it), and the next durable commit
+    // carries it along.
+    void writeCache(const std::function<void()>& body);
     // Runs body in one read transaction, for a consistent view across several statements.
     void read(const std::function<void()>& body);
     bool inTransaction() const { return depth_ > 0; }
@@ -86,7 +92,10 @@ public:
     void check(int rc, std::string_view what) const;
 
 private:
-    void transaction(const char* begin, const std::function<void()>& body);
+    enum class Sync { Full, Normal };
+    void transaction(const char* begin, std::optional<Sync> sync,
+                     const std::function<void()>& body);
+    void setSync(Sync sync);
 
     struct Cached {
         sqlite3_stmt* stmt = nullptr;
@@ -97,6 +106,7 @@ private:
     sqlite3* db_ = nullptr;
     std::unordered_map<std::string, std::unique_ptr<Cached>> cache_;
     int depth_ = 0;
+    Sync sync_ = Sync::Full;
 };
 
 } // namespace vss::server

@@ -65,27 +65,4 @@ void WorkspaceTable::setWorkingFolder(std::int64_t userId, std::int64_t projectI
         .run();
 }
 
-std::optional<LocalCopy> WorkspaceTable::localCopy(std::int64_t userId, const std::string& path) {
-    auto q = store_.prepare(
-        "SELECT item_id, version, mtime FROM local_copies WHERE user_id = ?1 AND path = ?2");
-    q.bind(1, userId).bind(2, path);
-    if (!q.step())
-        return std::nullopt;
-    return LocalCopy{q.integer(0), static_cast<std::int32_t>(q.integer(1)), q.integer(2)};
-}
-
-void WorkspaceTable::recordLocalCopy(std::int64_t userId, const std::string& path,
-                                     const LocalCopy& copy) {
-    store_
-        .prepare("INSERT INTO local_copies(user_id, path, item_id, version, mtime) "
-                 "VALUES(?1, ?2, ?3, ?4, ?5) ON CONFLICT(user_id, path) DO UPDATE SET "
-                 "item_id = excluded.item_id, version = excluded.version, mtime = excluded.mtime")
-        .bind(1, userId)
-        .bind(2, path)
-        .bind(3, copy.itemId)
-        .bind(4, copy.version)
-        .bind(5, copy.modificationTime)
-        .run();
-}
-
 } // namespace vss::server

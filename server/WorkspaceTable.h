@@ -1,5 +1,4 @@
-// Each user's side of the database: check-outs, working folders per project, and the record
-// of which version a local copy was written from (the base of a later merge).
+// Each user's side of the database: check-outs and working folders per project.
 #pragma once
 
 #include "Store.h"
@@ -20,12 +19,6 @@ struct Checkout {
     std::string comment;
 };
 
-struct LocalCopy {
-    std::int64_t itemId = 0;
-    std::int32_t version = 0;
-    std::int64_t modificationTime = 0;
-};
-
 class WorkspaceTable {
 public:
     explicit WorkspaceTable(Store& store) : store_(store) {}
@@ -36,9 +29,6 @@ public:
 
     std::optional<std::string> workingFolder(std::int64_t userId, std::int64_t projectId);
     void setWorkingFolder(std::int64_t userId, std::int64_t projectId, const std::string& folder);
-
-    std::optional<LocalCopy> localCopy(std::int64_t userId, const std::string& path);
-    void recordLocalCopy(std::int64_t userId, const std::string& path, const LocalCopy& copy);
 
 private:
     Store& store_;

@@ -6,6 +6,8 @@
 
 #include <chrono>
 #include <fcntl.h>
+#include <fstream>
+#include <map>
 #include <random>
 #include <sstream>
 #include <sys/stat.h>
@@ -200,6 +202,81 @@ TEST_F(FileOperationsTest, GetWritesReadOnlyByDefaultAndHonoursTimeFlags) {
     fs::remove(copy);
     ASSERT_EQ(get(main_.get(), local, vss::FlagTimeCurrent), com::S_OK);
     EXPECT_GT(mtime(copy), 1600000000);
+}
+
+// Size and modification time of the store's files but SQLite's shared-memory index, which
+// readers update: equal snapshots mean nothing was written.
+std::map<std::string, std::pair<std::uintmax_t, std::int64_t>> storeFiles(const fs::path& folder) {
+    std::map<std::string, std::pair<std::uintmax_t, std::int64_t>> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        struct stat st {};
+        if (entry.path().string().ends_with("-shm") || ::stat(entry.path().c_str(), &st) != 0)
+            continue;
+        files[entry.path().string()] = {static_cast<std::uintmax_t>(st.st_size),
+                                        st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec};
+    }
+    return files;
+}
+
+TEST_F(FileOperationsTest, AGetThatChangesNothingWritesNothingToTheDatabase) {
+    const fs::path copy = root() / "copies" / "Main.pas";
+    auto getWithNewSession = [&](std::int32_t flags) {
+        auto db = open();
+        auto file = item(db.get(), "$/Demo/Main.pas");
+        std::string local = copy.string();
+        return get(file.get(), local, flags);
+    }; // closing the database writes the records it held back
+    ASSERT_EQ(getWithNewSession(0), com::S_OK) << lastError();
+    const auto before = storeFiles(dbFolder());
+    const ino_t written = inode(copy);
+    const std::int32_t compares[] = {0, vss::FlagCompareContents, vss::FlagCompareChecksum,
+                                     vss::FlagCompareTime};
+    for (const std::int32_t compare : compares) {
+        ASSERT_EQ(getWithNewSession(compare), com::S_OK) << compare << ": " << lastError();
+        EXPECT_EQ(inode(copy), written) << compare;
+    }
+    EXPECT_EQ(storeFiles(dbFolder()), before);
+}
+
+TEST_F(FileOperationsTest, AChangedOrReplacedCopyIsFetchedAgainAndALostRecordCostsARecheck) {
+    const fs::path copy = root() / "copies" / "Main.pas";
+    const std::string stored = "line 1\nline 2\nline 3\n";
+    std::string local = copy.string();
+    ASSERT_EQ(get(main_.get(), local, 0), com::S_OK) << lastError();
+    const std::int64_t recorded = mtime(copy);
+
+    // Edited in place to the same size: its time moves on, so the record no longer vouches.
+    fs::permissions(copy, fs::perms::owner_write, fs::perm_options::add);
+    std::ofstream(copy, std::ios::in | std::ios::out) << "LINE";
+    fs::permissions(copy, fs::perms::owner_write, fs::perm_options::remove);
+    ASSERT_EQ(get(main_.get(), local, 0), com::S_OK) << lastError();
+    EXPECT_EQ(read(copy), stored);
+
+    // Replaced by another file of the same size and the same time stamp: a new inode.
+    const fs::path other = root() / "copies" / "other";
+    write(other, "LINE 1\nline 2\nline 3\n");
+    const timespec times[2] = {{recorded, 0}, {recorded, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, other.c_str(), times, 0), 0);
+    fs::permissions(other, fs::perms::owner_write, fs::perm_options::remove);
+    fs::rename(other, copy);
+    ASSERT_EQ(get(main_.get(), local, 0), com::S_OK) << lastError();
+    EXPECT_EQ(read(copy), stored);
+
+    // Without any record the copy is read and found current: it is left as it is.
+    db_ = nullptr;
+    demo_ = nullptr;
+    main_ = nullptr; // the last reference: the held records are written
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open((dbFolder() / "data" / "store.db").c_str(), &raw), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw, "DELETE FROM local_copies", nullptr, nullptr, nullptr), SQLITE_OK);
+    EXPECT_GT(sqlite3_changes(raw), 0);
+    sqlite3_close(raw);
+    const ino_t current = inode(copy);
+    db_ = open();
+    main_ = item(db_.get(), "$/Demo/Main.pas");
+    ASSERT_EQ(get(main_.get(), local, 0), com::S_OK) << lastError();
+    EXPECT_EQ(inode(copy), current);
+    EXPECT_EQ(read(copy), stored);
 }
 
 TEST_F(FileOperationsTest, GetIntoAFolderOrTheWorkingFolder) {

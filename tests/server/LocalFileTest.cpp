@@ -1,4 +1,4 @@
-// Atomic local writes: single files and batches, and what they refuse to replace.
+// Atomic local writes, what they refuse to replace, and the status a written file reports.
 #include "LocalFile.h"
 
 #include "Errors.h"
@@ -83,22 +83,36 @@ TEST_F(LocalFileTest, RefusesLinksAndFolders) {
     EXPECT_THROW(LocalFile::writeAtomically(dir_ / "plain" / "x.txt", text("x"), {}), VssError);
 }
 
-TEST_F(LocalFileTest, BatchRenamesOnlyOnCommit) {
-    std::vector<std::string> done;
-    {
-        LocalFile::Batch batch;
-        batch.stage(dir_ / "a.txt", text("a"), {}, [&] { done.push_back("a"); });
-        batch.stage(dir_ / "b.txt", text("b"), {}, [&] { done.push_back("b"); });
-        EXPECT_FALSE(fs::exists(dir_ / "a.txt"));
-        EXPECT_TRUE(batch.commit().empty());
+TEST_F(LocalFileTest, AWrittenFileIsSettledAtOnceAndItsStatusMatchesALaterLook) {
+    const fs::path file = dir_ / "a.txt";
+    for (const std::optional<std::int64_t> time :
+         {std::optional<std::int64_t>{}, std::optional<std::int64_t>{12345}}) {
+        const LocalFile::Status written = LocalFile::writeAtomically(
+            file, text("content"), {.readOnly = true, .modificationTime = time, .durable = false});
+        const LocalFile::Status found = LocalFile::status(file);
+        EXPECT_TRUE(written.settled);
+        EXPECT_EQ(written.kind, LocalFile::Kind::Plain);
+        EXPECT_EQ(written.size, 7);
+        EXPECT_EQ(written.modificationTime, found.modificationTime);
+        EXPECT_EQ(written.inode, found.inode);
+        EXPECT_FALSE(found.writable);
+        if (time) {
+            EXPECT_EQ(found.modificationTime, *time * 1000000000);
+            EXPECT_TRUE(found.settled);
+        }
     }
-    EXPECT_EQ(done, (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(read(dir_ / "b.txt"), "b");
-    {
-        LocalFile::Batch abandoned;
-        abandoned.stage(dir_ / "c.txt", text("c"), {}, [] {});
-    }
-    EXPECT_EQ(names(), (std::vector<std::string>{"a.txt", "b.txt"}));
+}
+
+TEST_F(LocalFileTest, AFileChangedJustNowIsNotSettledAndAnEditChangesItsTime) {
+    const fs::path file = dir_ / "a.txt";
+    const LocalFile::Status written = LocalFile::writeAtomically(
+        file, text("content"), {.readOnly = false, .modificationTime = {}, .durable = false});
+    std::ofstream(file, std::ios::app) << "!";
+    const LocalFile::Status edited = LocalFile::status(file);
+    EXPECT_FALSE(edited.settled);
+    EXPECT_NE(edited.modificationTime, written.modificationTime);
+    EXPECT_EQ(edited.inode, written.inode);
+    EXPECT_EQ(LocalFile::status(dir_ / "missing").kind, LocalFile::Kind::Missing);
 }
 
 TEST_F(LocalFileTest, NormalizeAcceptsBothSeparators) {

@@ -1,0 +1,57 @@
+// Each user's record of which version of a file a local copy holds: the base of a later merge,
+// the answer of a time comparison, and what lets a get skip reading a file that is current.
+// It is a cache, rebuilt from the local files and the permanent record whenever it is lost or
+// wrong, so it is kept off the durable path: records are held in memory and written in batches
+// whose commits are not flushed to disk. A crash or power cut loses at most the last records,
+// which costs a re-check, never a wrong answer: a record vouches for a file only while the
+// file's size, modification time and inode are still the recorded ones.
+#pragma once
+
+#include "Store.h"
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+
+namespace vss::server {
+
+struct LocalCopy {
+    std::int64_t itemId = 0;
+    std::int32_t version = 0;
+    std::int64_t modificationTime = 0; // nanoseconds; 0: never equal to the file's
+    std::int64_t size = -1;            // -1: the record does not vouch for the content
+    std::uint64_t inode = 0;
+
+    bool operator==(const LocalCopy&) const = default;
+};
+
+class LocalCopies {
+public:
+    // Records held back before they are written together.
+    static constexpr std::size_t kBatch = 256;
+
+    explicit LocalCopies(Store& store) : store_(store) {}
+    // Writes what is held; a failure only costs a re-check later.
+    ~LocalCopies();
+    LocalCopies(const LocalCopies&) = delete;
+    LocalCopies& operator=(const LocalCopies&) = delete;
+
+    std::optional<LocalCopy> find(std::int64_t userId, const std::string& path);
+    // Holds the record unless it is the one known already.
+    void record(std::int64_t userId, const std::string& path, const LocalCopy& copy);
+    // Writes the held records once a batch has gathered.
+    void flushIfFull();
+    // Writes the held records in one transaction.
+    void flush();
+    std::size_t pending() const { return pending_.size(); }
+
+private:
+    std::optional<LocalCopy> stored(std::int64_t userId, const std::string& path);
+
+    Store& store_;
+    std::map<std::pair<std::int64_t, std::string>, LocalCopy> pending_;
+};
+
+} // namespace vss::server
