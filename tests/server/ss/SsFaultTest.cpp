@@ -1,5 +1,5 @@
 // Faults across processes: two processes racing for the same check-outs, and a process killed
-// in the middle of a series of check-ins.
+// in the middle of a series of check-ins or of a get of many files.
 #include "ChildProcess.h"
 #include "Contents.h"
 #include "SsFixture.h"
@@ -138,6 +138,72 @@ TEST_F(SsTest, AProcessKilledAmidCheckInsLeavesEveryFileWholeAtItsOldOrNewVersio
     env.write(work() / fileName(kCount - 1), "after\n");
     env.ss({"checkin", last});
     EXPECT_EQ(env.ss({"cat", last}).out, "after\n");
+}
+
+TEST_F(SsTest, AProcessKilledAmidAGetLeavesEveryLocalFileWholeAndTheNextGetRepairsThem) {
+    constexpr int kCount = 500;
+    constexpr std::size_t kSize = 16 * 1024;
+    const fs::path db = env.createDatabase("Main");
+    addKnownFiles(env, "$/Get", kCount, kSize);
+    fs::create_directories(work());
+    env.ss({"workfold", "$/Get", work().string()});
+    env.ss({"get", "$/Get"});
+    // Some copies are missing before the run, the rest hold version 1; the store has version 2.
+    std::vector<bool> presentBefore(kCount, true);
+    for (int i = 0; i < kCount; i += 7) {
+        fs::remove(work() / fileName(i));
+        presentBefore[static_cast<std::size_t>(i)] = false;
+    }
+    ChildProcess versions({SS_TEST_HELPER, "new-versions", db.string(),
+                           TestEnvironment::currentUser(), "$/Get", std::to_string(kCount),
+                           std::to_string(kSize), (env.root() / "elsewhere").string()});
+    ASSERT_EQ(versions.wait(), 0);
+
+    ChildProcess series({SS_TEST_HELPER, "get-series", db.string(), TestEnvironment::currentUser(),
+                         "$/Get", std::to_string(kCount)});
+    std::mt19937 rng(std::random_device{}());
+    const int target = 20 + static_cast<int>(rng() % (kCount / 2));
+    int lastDone = -1;
+    while (lastDone < target) {
+        const auto line = series.readLine();
+        ASSERT_TRUE(line && line->starts_with("done ")) << line.value_or("<no output>");
+        lastDone = std::stoi(line->substr(5));
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(rng() % 2000));
+    series.kill(SIGKILL);
+    for (auto line = series.readLine(); line; line = series.readLine())
+        if (line->starts_with("done "))
+            lastDone = std::stoi(line->substr(5));
+    ASSERT_EQ(series.wait(), -SIGKILL) << "the get ended before it was killed";
+    ASSERT_LT(lastDone, kCount - 1);
+
+    for (int i = 0; i < kCount; ++i) {
+        const std::string name = fileName(i);
+        const fs::path local = work() / name;
+        if (i <= lastDone) {
+            ASSERT_TRUE(fs::exists(local)) << name;
+        }
+        if (!fs::exists(local)) {
+            EXPECT_FALSE(presentBefore[static_cast<std::size_t>(i)]) << name << " vanished";
+            continue;
+        }
+        const std::string text = TestEnvironment::read(local);
+        if (i <= lastDone)
+            EXPECT_TRUE(text == knownContent(i, 2, kSize)) << name << " was not fetched";
+        else
+            EXPECT_TRUE(text == knownContent(i, 1, kSize) || text == knownContent(i, 2, kSize))
+                << name << " is torn";
+    }
+    const auto verified = ssTry({"verify"});
+    EXPECT_EQ(verified.exitCode, 0) << verified.out << verified.err;
+
+    env.ss({"get", "$/Get"});
+    for (int i = 0; i < kCount; ++i) {
+        const fs::path local = work() / fileName(i);
+        ASSERT_TRUE(fs::exists(local)) << local;
+        EXPECT_TRUE(TestEnvironment::read(local) == knownContent(i, 2, kSize)) << local;
+        EXPECT_TRUE(isReadOnly(local)) << local;
+    }
 }
 
 } // namespace

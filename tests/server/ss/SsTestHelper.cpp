@@ -7,6 +7,11 @@
 //   ss_test_helper checkin-series DB USER PROJECT COUNT SIZE
 //     for each file: check out, replace the local copy by its version-2 content, check in;
 //     prints "done INDEX" after each check-in.
+//   ss_test_helper new-versions DB USER PROJECT COUNT SIZE FOLDER
+//     checks in each file's version-2 content from FOLDER, which is nobody's working folder.
+//   ss_test_helper get-series DB USER PROJECT COUNT
+//     gets files 0..COUNT-1 one call each, as the get-latest dialog does (children listed once,
+//     each looked up by name, its local path read, Get); prints "done INDEX" after each.
 #include "Contents.h"
 
 #include <com/Com.h>
@@ -114,6 +119,41 @@ int checkinSeries(char** argv) {
     return 0;
 }
 
+int newVersions(char** argv) {
+    const std::string project = argv[4];
+    const int count = std::stoi(argv[5]);
+    const std::size_t size = std::stoul(argv[6]);
+    const std::filesystem::path folder = argv[7];
+    auto db = open(argv[2], argv[3]);
+    std::filesystem::create_directories(folder);
+    for (int i = 0; i < count; ++i) {
+        const std::string name = sstest::fileName(i);
+        auto file = item(*db, project + "/" + name);
+        const std::u16string local = com::widen((folder / name).string());
+        check(file->Checkout(u"", local, vss::FlagDontGetLocal), "Checkout");
+        replaceFile(folder / name, sstest::knownContent(i, 2, size));
+        check(file->Checkin(u"version 2", local, 0), "Checkin");
+    }
+    return 0;
+}
+
+int getSeries(char** argv) {
+    const std::string project = argv[4];
+    const int count = std::stoi(argv[5]);
+    auto db = open(argv[2], argv[3]);
+    ComPtr<vss::IVSSItems> children;
+    check(item(*db, project)->get_Items(com::kFalse, children.put()), "get_Items");
+    for (int i = 0; i < count; ++i) {
+        ComPtr<vss::IVSSItem> file;
+        check(children->get_Item(com::Variant(com::widen(sstest::fileName(i))), file.put()),
+              "get_Item");
+        std::u16string local = com::widen(localSpec(*file));
+        check(file->Get(&local, 0), "Get");
+        std::cout << "done " << i << std::endl;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -125,8 +165,13 @@ int main(int argc, char** argv) {
             code = checkoutAll(argv);
         else if (command == "checkin-series" && argc == 7)
             code = checkinSeries(argv);
+        else if (command == "new-versions" && argc == 8)
+            code = newVersions(argv);
+        else if (command == "get-series" && argc == 6)
+            code = getSeries(argv);
         else
-            std::cerr << "usage: ss_test_helper checkout-all|checkin-series ...\n";
+            std::cerr << "usage: ss_test_helper checkout-all|checkin-series|new-versions|"
+                         "get-series ...\n";
     } catch (const std::exception& e) {
         std::cout << "error " << e.what() << std::endl;
         code = 1;
