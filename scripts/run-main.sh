@@ -124,6 +124,7 @@ SCRIPT
   [ -e "$demo/Delphi.Vss" ] && return 0
   cat <<SCRIPT
 print "Bind the sample project to \$/Demo: Add to Source Control"
+shot $(quote "$shots/bind-0-host.png")
 edit $(quote "$demo/Unit1.pas")
 verb 5
 window "Add to SourceSafe Project"
