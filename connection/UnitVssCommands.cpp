@@ -9,6 +9,7 @@
 #include "UnitCheckOut.h"
 #include "UnitGetLatest.h"
 #include "UnitRemoveFromControl.h"
+#include "UnitShareFromSS.h"
 #include "UnitUndoCheckOut.h"
 
 #include <system/Paths.h>
@@ -46,6 +47,10 @@ void TVssInterface::ShowAddToControl(const std::string& fileName, const std::str
 
 void TVssInterface::ShowRemoveFromControl(const std::string& fileName) {
     TFormRemoveFromControl(Database, ProjectBinding, fileName).showModal();
+}
+
+void TVssInterface::ShowShareFromSS() {
+    TFormShareFromSS(Database, ProjectBinding).showModal();
 }
 
 // Starts the explorer from the folder of the source-code-control server, with no arguments and

@@ -36,6 +36,7 @@ public:
     // Binds the project first while it is unbound, then offers the files to add.
     void ShowAddToControl(const std::string& fileName, const std::string& projectFile);
     void ShowRemoveFromControl(const std::string& fileName);
+    void ShowShareFromSS();
     void RunExplorer();
 
     const TVSSProperties& properties() const { return Properties; }

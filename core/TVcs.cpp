@@ -158,7 +158,7 @@ void TVcsManager::RunVerbCommand(unsigned verb) {
         // NOT WIRED YET: ShowHistory(current file) comes with the history dialog.
         break;
     case 10:
-        // NOT WIRED YET: ShowShareFromSS() comes with the share dialog.
+        VssInterface->ShowShareFromSS();
         break;
     case 12:
         VssInterface->RunExplorer();

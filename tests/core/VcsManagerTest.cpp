@@ -228,6 +228,20 @@ TEST_F(VcsManagerTest, DialogVerbsFetchTheCurrentFileAndRestoreAfterwards) {
     }
 }
 
+// The share verb needs nothing from the host: its dialog gets the database and the binding.
+TEST_F(VcsManagerTest, ShareVerbOpensTheShareDialogForTheBinding) {
+    server->addProject("$/"); // the dialog opens its tree at the root
+    server->addProject("$/Proj");
+    client.client = new TVcsManager(&host);
+    bindTo("$/Proj");
+    host.clearCalls();
+    driver.drive([](ui::Form& form) { QTest::keyClick(&form, Qt::Key_Escape); });
+    client->ExecuteVerb(10);
+    EXPECT_TRUE(host.calls.empty());
+    EXPECT_EQ(driver.shownForms(), std::vector<std::string>{"Share With $/Proj"});
+    EXPECT_EQ(driver.restoreCount(), 1);
+}
+
 // An error from the command's preparation or the command itself leaves ExecuteVerb to the host,
 // and the host window is not restored.
 TEST_F(VcsManagerTest, ErrorInAVerbSkipsTheRestore) {
