@@ -11,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
@@ -88,6 +89,26 @@ private:
     const TFormShareFromSS& Form;
 };
 
+// Remembers the tree's current node as each mouse press begins, so that a click can tell
+// whether it also changed the selection.
+class PressWatcher : public QObject {
+public:
+    explicit PressWatcher(QTreeWidget* tree) : QObject(tree), Tree(tree) {
+        tree->viewport()->installEventFilter(this);
+    }
+    const QTreeWidgetItem* CurrentAtPress = nullptr; // compared, never used
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonPress)
+            CurrentAtPress = Tree->currentItem();
+        return false;
+    }
+
+private:
+    QTreeWidget* Tree;
+};
+
 template <class W> W* place(QWidget* parent, const char* name, int x, int y, int w, int h) {
     auto* widget = new W(parent);
     widget->setObjectName(name);
@@ -150,7 +171,12 @@ TFormShareFromSS::TFormShareFromSS(VssDatabase database, const std::string& bind
     CreateControls();
     TargetProject = Database.item(binding, false);
     setWindowTitle(QString::fromStdString("Share With " + binding));
+    // The root's selection is handled here rather than by the tree's signal, so that a read
+    // error ends construction instead of reaching the error display.
+    Opening = true;
     Tree->Open();
+    Opening = false;
+    TreeVProjectsChange();
     RecursiveFlag = vss::FlagRecursiveNo;
     ComboBoxFileTypes->setCurrentIndex(0);
     ComboBoxFileTypesChange();
@@ -220,11 +246,16 @@ void TFormShareFromSS::CreateControls() {
     onUserSelect(ListBoxFiles, [this] { ListBoxFilesClick(); });
     // A new selection runs the handler, whoever makes it: opening the tree selects the root.
     connect(TreeVProjects, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* node) {
-        if (node != nullptr)
+        if (node != nullptr && !Opening)
             runHandler([this] { TreeVProjectsChange(); });
     });
-    connect(TreeVProjects, &QTreeWidget::itemClicked, this,
-            [this] { runHandler([this] { TreeVProjectsClick(); }); });
+    // A click that selects another node has been answered by the selection change already:
+    // the list is read once per click.
+    auto* presses = new PressWatcher(TreeVProjects);
+    connect(TreeVProjects, &QTreeWidget::itemClicked, this, [this, presses] {
+        if (TreeVProjects->currentItem() == presses->CurrentAtPress)
+            runHandler([this] { TreeVProjectsClick(); });
+    });
     TreeVProjects->setFocus();
 }
 

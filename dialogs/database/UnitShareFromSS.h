@@ -79,4 +79,5 @@ private:
     void AppendLog(const std::string& line);
 
     TProjectTree* Tree = nullptr; // owned by TreeVProjects
+    bool Opening = false;         // the constructor opens the tree
 };

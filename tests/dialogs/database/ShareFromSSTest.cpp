@@ -359,6 +359,13 @@ TEST_F(ShareTest, ListsTheFilesOfEachType) {
     clickNode(dialog.TreeVProjects, {"Other", "Sub"});
     EXPECT_EQ(dialog.LabelProject->text(), "$/Other/Sub/");
     EXPECT_EQ(entries(dialog.ListBoxFiles), QStringList({"Deep.pas"}));
+    // A click reads the project once, also when it changes the selection; a click on the
+    // selected node reads it again.
+    plan->clearCalls();
+    clickNode(dialog.TreeVProjects, {"Other"});
+    clickNode(dialog.TreeVProjects, {"Other"});
+    EXPECT_EQ(plan->callsOf("get_VSSItem").size(), 2u);
+    EXPECT_EQ(plan->callsOf("get_VSSItem")[1].item, "$/Other/");
     // Every click reads the project again.
     add("$/Other/Sub", {{"Late.pas", "unit Late;\n"}});
     clickNode(dialog.TreeVProjects, {"Other", "Sub"});
@@ -505,8 +512,23 @@ TEST_F(ShareTest, ARefusedShareEndsTheRunAndKeepsTheLog) {
     EXPECT_NE(driver.errors()[1].find("\"$/\""), std::string::npos) << driver.errors()[1];
 }
 
-TEST_F(ShareTest, AMissingBindingEndsConstruction) {
+TEST_F(ShareTest, ReadErrorsEndConstructionOrGoToTheErrorDisplay) {
     EXPECT_THROW(TFormShareFromSS(database, "$/Gone"), EVssError);
+    // The first listing of the root is part of construction.
+    plan->fail("get_Name", "the name is unreadable", "Top.txt");
+    EXPECT_THROW(TFormShareFromSS(database, "$/Bound"), EVssError);
+    EXPECT_TRUE(driver.errors().empty());
+    plan->clearFaults();
+
+    // Later, a listing the user asked for fails into the standard error display.
+    TFormShareFromSS dialog(database, "$/Bound");
+    dialog.show();
+    plan->fail("get_Items", "the project is unreadable");
+    clickNode(dialog.TreeVProjects, {"Other"});
+    EXPECT_EQ(dialog.LabelProject->text(), "$/Other/");
+    ASSERT_FALSE(driver.errors().empty());
+    EXPECT_EQ(driver.errors()[0], "the project is unreadable");
+    EXPECT_EQ(entries(dialog.ListBoxFiles), QStringList({"Top.txt"})); // kept
 }
 
 TEST_F(ShareTest, ViewsATextFileInTheViewerWithThePathAsOneArgument) {
