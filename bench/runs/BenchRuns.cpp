@@ -125,8 +125,16 @@ void appendLine(const fs::path& file, const std::string& line) {
         throw std::runtime_error("cannot edit " + file.string());
 }
 
+// Wall-clock and CPU (user + system) seconds: on a busy machine the first also measures the
+// waiting for a processor, the second does not (and leaves out waiting for the disk).
+struct Timing {
+    double wall = 0;
+    double cpu = 0;
+    Timing operator+(const Timing& other) const { return {wall + other.wall, cpu + other.cpu}; }
+};
+
 struct RunFigures {
-    double seconds = 0;
+    Timing time;
     long peakKiB = 0;
     long residentKiB = 0;
 };
@@ -140,12 +148,17 @@ public:
     void prepare();
     void round(int number);
     void report() const;
+    void printRatios(const std::map<std::string, std::vector<double>>& figures,
+                     const char* kind) const;
 
 private:
     RunFigures dialog(const std::string& kind, int count);
     void setWorkingFolder(const fs::path& folder);
-    double git(const std::vector<std::string>& args);
-    void record(const std::string& what, double seconds) { times_[what].push_back(seconds); }
+    Timing git(const std::vector<std::string>& args);
+    void record(const std::string& what, const Timing& t) {
+        times_[what].push_back(t.wall);
+        cpu_[what].push_back(t.cpu);
+    }
     void recordRun(const std::string& what, const RunFigures& figures);
     void editSubset(const fs::path& folder, const std::string& text);
 
@@ -155,6 +168,7 @@ private:
     std::uintmax_t bytes_ = 0;
     VssDatabase database_;
     std::map<std::string, std::vector<double>> times_;
+    std::map<std::string, std::vector<double>> cpu_;
     std::map<std::string, long> peaks_;
     std::map<std::string, long> growths_;
     bool untouched_ = true;
@@ -215,23 +229,24 @@ RunFigures Bench::dialog(const std::string& kind, int count) {
                  std::to_string(count)});
     RunFigures figures;
     std::istringstream line(result.out);
-    if (!(line >> figures.seconds >> figures.peakKiB >> figures.residentKiB))
+    if (!(line >> figures.time.wall >> figures.peakKiB >> figures.residentKiB >> figures.time.cpu))
         throw std::runtime_error("the " + kind + " run reported " + result.out);
     return figures;
 }
 
 void Bench::recordRun(const std::string& what, const RunFigures& figures) {
-    record(what, figures.seconds);
+    record(what, figures.time);
     peaks_[what] = std::max(peaks_[what], figures.peakKiB);
     growths_[what] = std::max(growths_[what], figures.peakKiB - figures.residentKiB);
 }
 
-double Bench::git(const std::vector<std::string>& args) {
+Timing Bench::git(const std::vector<std::string>& args) {
     std::vector<std::string> argv{
         "/usr/bin/git", "-c",       "user.name=bench", "-c", "user.email=bench@localhost",
         "-c",           "gc.auto=0"};
     argv.insert(argv.end(), args.begin(), args.end());
-    return mustRun(argv).seconds;
+    const ProgramResult result = mustRun(argv);
+    return {result.seconds, result.cpuSeconds};
 }
 
 void Bench::editSubset(const fs::path& folder, const std::string& text) {
@@ -247,10 +262,11 @@ void Bench::round(int number) {
     // The same tree three ways into empty folders.
     const fs::path clone = scratch_ / ("clone" + r);
     git({"clone", "-q", "--no-checkout", repo_.string(), clone.string()});
-    const double gitCheckout = git({"-C", clone.string(), "checkout", "-q", "-f", "HEAD"});
+    const Timing gitCheckout = git({"-C", clone.string(), "checkout", "-q", "-f", "HEAD"});
     record("git checkout", gitCheckout);
-    const double copy =
-        mustRun({"/bin/cp", "-r", staging_.string(), (scratch_ / ("cp" + r)).string()}).seconds;
+    const ProgramResult copied =
+        mustRun({"/bin/cp", "-r", staging_.string(), (scratch_ / ("cp" + r)).string()});
+    const Timing copy{copied.seconds, copied.cpuSeconds};
     record("cp -r", copy);
     setWorkingFolder(scratch_ / ("work" + r));
     const RunFigures get = dialog("get", all);
@@ -274,8 +290,9 @@ void Bench::round(int number) {
     editSubset(clone, edit);
     const RunFigures checkin = dialog("checkin", subset);
     recordRun("check in", checkin);
-    const double gitCommit = git({"-C", clone.string(), "add", "-A"}) +
-                             git({"-C", clone.string(), "commit", "-q", "-m", "edit " + r});
+    const Timing gitAdd = git({"-C", clone.string(), "add", "-A"}); // before the commit
+    const Timing gitCommit =
+        gitAdd + git({"-C", clone.string(), "commit", "-q", "-m", "edit " + r});
     record("git add -A && git commit", gitCommit);
     const RunFigures checkoutAgain = dialog("checkout", subset);
     recordRun("check out", checkoutAgain);
@@ -285,47 +302,55 @@ void Bench::round(int number) {
 
     std::printf("round %s: git checkout %.3f s, cp -r %.3f s, get latest %.3f s (%.2fx git, "
                 "%.1fx cp), again %.3f s (%.2fx, database %s)\n",
-                r.c_str(), gitCheckout, copy, get.seconds, get.seconds / gitCheckout,
-                get.seconds / copy, again.seconds, again.seconds / get.seconds,
-                untouched ? "untouched" : "WRITTEN");
+                r.c_str(), gitCheckout.wall, copy.wall, get.time.wall,
+                get.time.wall / gitCheckout.wall, get.time.wall / copy.wall, again.time.wall,
+                again.time.wall / get.time.wall, untouched ? "untouched" : "WRITTEN");
     std::printf("         %d files: get %.3f s, check out %.3f s (%.2fx get), check in %.3f s "
                 "(%.2fx git add+commit %.3f s), undo %.3f s (%.2fx get)\n",
-                subset, getPart.seconds, checkout.seconds, checkout.seconds / getPart.seconds,
-                checkin.seconds, checkin.seconds / gitCommit, gitCommit, undo.seconds,
-                undo.seconds / getPart.seconds);
+                subset, getPart.time.wall, checkout.time.wall,
+                checkout.time.wall / getPart.time.wall, checkin.time.wall,
+                checkin.time.wall / gitCommit.wall, gitCommit.wall, undo.time.wall,
+                undo.time.wall / getPart.time.wall);
     std::fflush(stdout);
     for (const char* folder : {"cp", "work"})
         fs::remove_all(scratch_ / (folder + r));
 }
 
-void Bench::report() const {
-    auto med = [&](const char* what) { return median(times_.at(what)); };
+void Bench::printRatios(const std::map<std::string, std::vector<double>>& figures,
+                        const char* kind) const {
+    auto med = [&](const char* what) { return median(figures.at(what)); };
     const double gitCheckout = med("git checkout"), copy = med("cp -r");
     const double get = med("get latest (all)"), again = med("get latest, nothing to do");
     const double getPart = med("get latest (subset)"), checkout = med("check out");
     const double checkin = med("check in"), gitCommit = med("git add -A && git commit");
     const double undo = med("undo check out");
     const std::size_t all = names_.size();
+    const int subset = options_.subset;
     auto verdict = [](double ratio, double limit) { return ratio <= limit ? "met" : "NOT met"; };
-
-    std::printf("\nmedians of %d rounds\n", options_.rounds);
-    for (const auto& [what, values] : times_)
-        std::printf("  %-28s %8.3f s\n", what.c_str(), median(values));
-    std::printf("\nratios (median / median)\n");
+    std::printf("\nratios of the %s time (median / median)\n", kind);
     std::printf("  get latest of %zu files / git checkout:      %5.2f  (at most 1.0: %s)\n", all,
                 get / gitCheckout, verdict(get / gitCheckout, 1.0));
     std::printf("  get latest of %zu files / cp -r:             %5.2f\n", all, get / copy);
     std::printf("  git checkout / cp -r:                        %5.2f\n", gitCheckout / copy);
-    std::printf("  get with nothing to do / get that fetched:    %5.2f  (at most 0.3: %s); "
-                "database %s\n",
-                again / get, verdict(again / get, 0.3),
+    std::printf("  get with nothing to do / get that fetched:    %5.2f  (at most 0.3: %s)\n",
+                again / get, verdict(again / get, 0.3));
+    std::printf("  check in of %d / git add -A && git commit:  %5.2f  (at most 2: %s)\n", subset,
+                checkin / gitCommit, verdict(checkin / gitCommit, 2));
+    std::printf("  check out of %d / get latest of the same:   %5.2f  (at most 2: %s)\n", subset,
+                checkout / getPart, verdict(checkout / getPart, 2));
+    std::printf("  undo check out of %d / get latest of same:  %5.2f  (at most 2: %s)\n", subset,
+                undo / getPart, verdict(undo / getPart, 2));
+}
+
+void Bench::report() const {
+    std::printf("\nmedians of %d rounds            wall        CPU\n", options_.rounds);
+    for (const auto& [what, values] : times_)
+        std::printf("  %-28s %8.3f s %8.3f s\n", what.c_str(), median(values),
+                    median(cpu_.at(what)));
+    printRatios(times_, "wall-clock");
+    printRatios(cpu_, "CPU");
+    std::printf("\n  the get with nothing to do left the database %s\n",
                 untouched_ ? "untouched in every round" : "WRITTEN in some round");
-    std::printf("  check in of %d / git add -A && git commit:  %5.2f  (at most 2: %s)\n",
-                options_.subset, checkin / gitCommit, verdict(checkin / gitCommit, 2));
-    std::printf("  check out of %d / get latest of the same:   %5.2f  (at most 2: %s)\n",
-                options_.subset, checkout / getPart, verdict(checkout / getPart, 2));
-    std::printf("  undo check out of %d / get latest of same:  %5.2f  (at most 2: %s)\n",
-                options_.subset, undo / getPart, verdict(undo / getPart, 2));
     std::printf("  durable commits' floor: %d flushes of %.3f ms = %.3f s per check-out or "
                 "check-in run\n",
                 options_.subset, flush_ * 1000, flush_ * options_.subset);

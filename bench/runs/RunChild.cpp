@@ -70,11 +70,13 @@ int run(const std::string& kind, const std::string& ini, const std::string& proj
     QApplication::processEvents();
     selectFirst(*dialog, count);
     const long residentBefore = statusKiB("VmRSS");
+    const double cpuBefore = cpuSeconds();
     const Stopwatch watch;
     dialog->ButtonOk->click();
     const double seconds = watch.seconds();
+    const double cpu = cpuSeconds() - cpuBefore;
     checkLog(*dialog->MemoLog, count);
-    std::printf("%.6f %ld %ld\n", seconds, statusKiB("VmHWM"), residentBefore);
+    std::printf("%.6f %ld %ld %.6f\n", seconds, statusKiB("VmHWM"), residentBefore, cpu);
     return 0;
 }
 

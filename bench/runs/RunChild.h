@@ -1,6 +1,7 @@
 // One dialog run in a process of its own, so that its memory is its own: opens the database,
 // builds the dialog, shows it, selects the first `count` entries of its list, and times the
-// press of OK. Prints one line: "<seconds> <peak KiB> <resident KiB before the run>".
+// press of OK. Prints one line: "<seconds> <peak KiB> <resident KiB before the run> <CPU
+// seconds of the run>".
 #pragma once
 
 #include <string>

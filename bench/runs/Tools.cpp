@@ -8,6 +8,7 @@
 #include <fstream>
 #include <spawn.h>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,6 +17,18 @@ extern char** environ;
 namespace runs {
 
 namespace fs = std::filesystem;
+
+namespace {
+double seconds(const timeval& t) {
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+}
+} // namespace
+
+double cpuSeconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
 
 Scratch::Scratch() {
     std::string pattern = (sys::tempFolder() / "bench-runs-XXXXXX").string();
@@ -69,9 +82,11 @@ ProgramResult runProgram(const std::vector<std::string>& argv) {
     }
     ::close(pipeFds[0]);
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    rusage usage{};
+    while (::wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
     }
     result.seconds = watch.seconds();
+    result.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
 }

@@ -37,8 +37,9 @@ private:
 
 struct ProgramResult {
     int exitCode = -1;
-    double seconds = 0; // from start to exit, as the parent sees it
-    std::string out;    // standard output
+    double seconds = 0;    // from start to exit, as the parent sees it
+    double cpuSeconds = 0; // user + system time of the program
+    std::string out;       // standard output
 };
 
 // Runs a program (no shell) and waits for it; standard error goes to ours.
@@ -48,6 +49,9 @@ ProgramResult mustRun(const std::vector<std::string>& argv);
 
 // A figure of /proc/self/status in KiB, e.g. "VmHWM" (the peak resident size) or "VmRSS".
 long statusKiB(const char* field);
+
+// User + system time this process has used so far.
+double cpuSeconds();
 
 // The path of this program, to start it again as a child.
 std::filesystem::path selfPath();
