@@ -15,6 +15,7 @@ TFormComment::TFormComment(VssDatabase database, std::string projectBinding,
 
     LabelComment = new QLabel(QStringLiteral("Comment"), this);
     LabelComment->setObjectName("LabelComment");
+    LabelComment->adjustSize(); // as large as its text, so the memo below covers none of it
     MemoComment = new QPlainTextEdit(this);
     MemoComment->setObjectName("MemoComment");
     MemoComment->setLineWrapMode(QPlainTextEdit::WidgetWidth);

@@ -11,6 +11,7 @@
 #include <QPushButton>
 
 #include <memory>
+#include <utility>
 
 namespace ui {
 
@@ -110,20 +111,40 @@ bool isDialogKey(int key) {
 
 void Form::onUserSelect(QAbstractItemView* view, std::function<void()> handler) {
     QWidget* viewport = view->viewport();
-    auto redelivering = std::make_shared<bool>(false);
-    auto filter = [this, view, viewport, redelivering,
-                   handler = std::move(handler)](QObject* watched, QEvent* event) {
-        if (*redelivering)
+    struct State {
+        bool redelivering = false;
+        bool endingDoubleClick = false;
+    };
+    auto state = std::make_shared<State>();
+    auto filter = [this, view, viewport, state, handler = std::move(handler)](QObject* watched,
+                                                                              QEvent* event) {
+        if (state->redelivering)
             return false;
-        if (watched == viewport && event->type() == QEvent::MouseButtonRelease) {
-            // The view changes the selection on the release too (a click on one of several
-            // selected entries): let it handle the release first, then tell the handler.
-            *redelivering = true;
-            QCoreApplication::sendEvent(viewport, event);
-            *redelivering = false;
-            event->accept();
-            runHandler(handler);
-            return true;
+        if (watched == viewport) {
+            switch (event->type()) {
+            case QEvent::MouseButtonPress:
+                state->endingDoubleClick = false;
+                return false;
+            case QEvent::MouseButtonDblClick:
+                // A double-click arrives as press, release, double-click, release. The first
+                // release told the handler already; the last one follows the double-click's
+                // own handler (a run that deselects entries) and is no selection of the user's.
+                state->endingDoubleClick = true;
+                return false;
+            case QEvent::MouseButtonRelease:
+                if (std::exchange(state->endingDoubleClick, false))
+                    return false;
+                // The view changes the selection on the release too (a click on one of several
+                // selected entries): let it handle the release first, then tell the handler.
+                state->redelivering = true;
+                QCoreApplication::sendEvent(viewport, event);
+                state->redelivering = false;
+                event->accept();
+                runHandler(handler);
+                return true;
+            default:
+                return false;
+            }
         }
         if (watched == view && event->type() == QEvent::KeyRelease &&
             !isDialogKey(static_cast<QKeyEvent*>(event)->key())) {
@@ -188,7 +209,12 @@ void Form::keyPressEvent(QKeyEvent* event) {
         switch (event->key()) {
         case Qt::Key_Enter:
         case Qt::Key_Return:
-            pressButton(defaultButton_);
+            // A focused push button takes Enter itself, whether or not it is an automatic
+            // default; any other control passes it to the default button.
+            if (auto* focused = qobject_cast<QPushButton*>(focusWidget()))
+                pressButton(focused);
+            else
+                pressButton(defaultButton_);
             event->accept();
             return;
         case Qt::Key_Escape:

@@ -37,14 +37,16 @@ public:
     void onClick(QPushButton* button, std::function<void()> handler = {});
     void onClick(QCheckBox* box, std::function<void()> handler);
 
-    // Enter presses the default button, Esc the cancel button, each only while enabled.
+    // Enter presses the focused push button, else the default button; Esc the cancel button;
+    // each only while enabled.
     void setDefaultButton(QPushButton* button);
     void setCancelButton(QPushButton* button);
     QPushButton* defaultButton() const { return defaultButton_; }
     QPushButton* cancelButton() const { return cancelButton_; }
 
     // User events only: never fired by changes the program makes.
-    // A click in the view, or a selection change the user makes with mouse or keyboard.
+    // A click in the view, or a selection change the user makes with mouse or keyboard; the
+    // release that ends a double-click is neither.
     void onUserSelect(QAbstractItemView* view, std::function<void()> handler);
     // A character key typed in the widget (the key is passed on unchanged).
     void onKeyPress(QWidget* widget, std::function<void(QKeyEvent*)> handler);

@@ -103,9 +103,11 @@ void clickEntry(QListWidget* list, int row, Qt::KeyboardModifiers modifiers) {
 
 void doubleClickEntry(QListWidget* list, int row) {
     const QPoint at = list->visualItemRect(list->item(row)).center();
-    // A double-click is a click followed by the double-click event, as the system sends it.
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    // Press, release, double-click, release: what the system sends for a double-click.
+    QWidget* viewport = list->viewport();
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseDClick(viewport, Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, at);
 }
 
 void clickBelowEntries(QListWidget* list) {

@@ -13,6 +13,9 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <functional>
+#include <memory>
+
 namespace {
 
 using FileList = DialogFixture;
@@ -163,6 +166,32 @@ TEST_F(FileList, CloseStaysEnabledAfterEverySuccessUntilTheUserClicks) {
     EXPECT_EQ(plan->callsOf("Get").size(), 2u);
     EXPECT_EQ(logLines(dialog.MemoLog).size(), 2);
     EXPECT_EQ(driver.busyChanges(), 2);
+}
+
+// The release that ends the double-click comes after the run has deselected every entry: it is
+// no selection of the user's, so "Close" stays enabled.
+TEST_F(FileList, ADoubleClickRunLeavesCloseEnabled) {
+    struct Case {
+        std::function<std::unique_ptr<TFormFileList>()> make;
+        int row;
+        const char* method;
+    };
+    const std::vector<Case> cases = {
+        {[&] { return std::make_unique<TFormCheckOut>(database, "$/Proj", ""); }, 1, "Checkout"},
+        {[&] { return std::make_unique<TFormGetLatest>(database, "$/Proj", ""); }, 2, "Get"},
+    };
+    for (const Case& c : cases) {
+        const std::unique_ptr<TFormFileList> dialog = c.make();
+        driver.drive([&](ui::Form&) {
+            doubleClickEntry(dialog->ListBoxFileList, c.row);
+            EXPECT_EQ(dialog->ButtonOk->text(), "Close") << c.method;
+            EXPECT_TRUE(selectedEntries(dialog->ListBoxFileList).isEmpty()) << c.method;
+            EXPECT_TRUE(dialog->ButtonOk->isEnabled()) << c.method;
+            click(dialog->ButtonOk);
+        });
+        EXPECT_EQ(dialog->showModal(), ui::mrOk) << c.method;
+        EXPECT_EQ(plan->callsOf(c.method).size(), 1u) << c.method;
+    }
 }
 
 TEST_F(FileList, TheFinishedStateIgnoresEscAndDoubleClicks) {

@@ -73,6 +73,34 @@ TEST_F(Layout, CommentDialogs) {
     EXPECT_FALSE(checkIn.ButtonAdvanced->isEnabled());
 }
 
+// A label as large as its text and clear of the control below it, which would otherwise cover
+// part of the caption.
+TEST_F(Layout, LabelsFitTheirTextAboveTheirControls) {
+    struct Case {
+        const char* label;
+        const char* below;
+    };
+    const TFormCheckOut checkOut(database, "$/Proj", "");
+    const TFormCheckIn checkIn(database, "$/Proj", "");
+    const TFormGetLatest getLatest(database, "$/Proj", "");
+    const std::vector<std::pair<const QWidget*, std::vector<Case>>> dialogs = {
+        {&checkOut,
+         {{"LabelFiles", "ListBoxFileList"},
+          {"LabelComment", "MemoComment"},
+          {"LabelLog", "MemoLog"}}},
+        {&checkIn, {{"LabelComment", "MemoComment"}}},
+        {&getLatest, {{"LabelFiles", "ListBoxFileList"}, {"LabelLog", "MemoLog"}}},
+    };
+    for (const auto& [dialog, labels] : dialogs)
+        for (const Case& c : labels) {
+            const auto* label = dialog->findChild<QLabel*>(c.label);
+            ASSERT_NE(label, nullptr) << c.label;
+            const std::string where = dialog->windowTitle().toStdString() + " " + c.label;
+            EXPECT_EQ(label->size(), label->sizeHint()) << where;
+            EXPECT_LT(label->geometry().bottom(), at(dialog, c.below).top()) << where;
+        }
+}
+
 TEST_F(Layout, NoCommentDialogs) {
     TFormUndoCheckOut dialog(database, "$/Proj", "");
     EXPECT_EQ(dialog.windowTitle(), "Undo Check Out");

@@ -158,16 +158,20 @@ TEST_F(UiFormTest, EnterInAMultiLineEditStartsANewLine) {
     EXPECT_TRUE(form.isVisible());
 }
 
+// Also a button that does not become the default while focused.
 TEST_F(UiFormTest, EnterOnAFocusedButtonClicksThatButton) {
-    TestForm form;
-    int okClicks = 0;
-    form.onClick(form.ButtonOk, [&] { ++okClicks; });
-    form.show();
-    form.ButtonCancel->setFocus();
-    QTest::keyClick(form.ButtonCancel, Qt::Key_Return);
-    EXPECT_EQ(okClicks, 0);
-    EXPECT_EQ(form.modalResult(), ui::mrCancel);
-    EXPECT_FALSE(form.isVisible());
+    for (const bool autoDefault : {true, false}) {
+        TestForm form;
+        form.ButtonCancel->setAutoDefault(autoDefault);
+        int okClicks = 0;
+        form.onClick(form.ButtonOk, [&] { ++okClicks; });
+        form.show();
+        form.ButtonCancel->setFocus();
+        QTest::keyClick(form.ButtonCancel, Qt::Key_Return);
+        EXPECT_EQ(okClicks, 0) << autoDefault;
+        EXPECT_EQ(form.modalResult(), ui::mrCancel) << autoDefault;
+        EXPECT_FALSE(form.isVisible()) << autoDefault;
+    }
 }
 
 TEST_F(UiFormTest, ErrorFromAHandlerIsShownAndTheLoopGoesOn) {
@@ -276,6 +280,20 @@ TEST_F(UiUserSelectTest, KeyboardSelectionFires) {
     EXPECT_EQ(selects, 1);
     EXPECT_EQ(selectedInHandler, 1);
     EXPECT_TRUE(form.List->item(1)->isSelected());
+}
+
+// The release that ends a double-click follows the double-click's own handler, which may have
+// changed the selection itself; the first click of the pair already told the handler.
+TEST_F(UiUserSelectTest, TheReleaseEndingADoubleClickDoesNotFire) {
+    QWidget* viewport = form.List->viewport();
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, centerOf(1));
+    EXPECT_EQ(selects, 1);
+    QTest::mouseDClick(viewport, Qt::LeftButton, {}, centerOf(1));
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, centerOf(1));
+    EXPECT_EQ(selects, 1);
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, centerOf(2));
+    EXPECT_EQ(selects, 2);
+    EXPECT_EQ(selectedInHandler, 1);
 }
 
 TEST_F(UiUserSelectTest, HandlerErrorGoesToTheErrorDisplay) {
