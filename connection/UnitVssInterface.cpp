@@ -5,6 +5,7 @@
 
 #include "VssPath.h"
 
+#include <registry/Registry.h>
 #include <system/Paths.h>
 #include <ui/Application.h>
 
@@ -19,6 +20,16 @@ bool userSaysYes(const std::string& question) {
 
 std::uint16_t verbState(bool enabled) {
     return enabled ? 1 : 0;
+}
+
+// A value of another type is no path either: the menu asks on every opening, and an error
+// there would show a box per verb each time.
+bool serverPathPresent() {
+    try {
+        return !TVssRegistry().ReadSccServerPath().empty();
+    } catch (const reg::RegistryError&) {
+        return false;
+    }
 }
 
 } // namespace
@@ -70,8 +81,7 @@ std::uint16_t TVssInterface::CanWorkOnFile(const std::string& fileName) {
 
 // Reads the registry on every call, so a changed installation shows at once.
 std::uint16_t TVssInterface::CanRunExplorer() {
-    const bool serverPathPresent = !TVssRegistry().ReadSccServerPath().empty();
-    return verbState(serverPathPresent && LoggedIn);
+    return verbState(serverPathPresent() && LoggedIn);
 }
 
 void TVssInterface::ChangeProject(const std::string& newBinding) {
@@ -97,11 +107,18 @@ void TVssInterface::ChangeProject(const std::string& newBinding) {
         OfferGetLatest(project);
 }
 
+// The project being left may be gone from the database, so that its dialog cannot be built:
+// the error is shown once and the project change goes on, or the new project would keep the
+// old binding and the question would come back on every change.
 void TVssInterface::OfferCheckIn() {
     if (!userSaysYes("Do you want to check in this project to " + ProjectBinding + "?"))
         return;
-    TFormCheckIn form(Database, ProjectBinding, "");
-    form.showModal();
+    try {
+        TFormCheckIn form(Database, ProjectBinding, "");
+        form.showModal();
+    } catch (const std::exception& error) {
+        ui::Application::instance().showException(error);
+    }
 }
 
 void TVssInterface::OfferGetLatest(const VssItem& project) {

@@ -76,7 +76,13 @@ std::string readFirstLine(const std::filesystem::path& file) {
 TVcsManager::TVcsManager(TIToolServices* toolServices) : ToolServices(toolServices) {
     VssInterface = std::make_unique<TVssInterface>();
     Notifier = new TVssNotify(ToolServices, VssInterface.get());
-    ToolServices->AddNotifier(Notifier);
+    try {
+        ToolServices->AddNotifier(Notifier);
+    } catch (...) {
+        // No destructor runs for a client that was never made.
+        ReleaseInterface(Notifier);
+        throw;
+    }
 }
 
 // The connection goes first (releasing the database), then the notifier is unregistered and

@@ -135,3 +135,7 @@ void TVssRegistry::WriteProperties(TVSSProperties properties) {
     }
     Registry->writeString(kViewerName, properties.Viewer);
 }
+
+std::string TVssRegistry::ReadFailure() const {
+    return Registry->readError();
+}

@@ -46,6 +46,9 @@ public:
     void ReadProperties(TVSSProperties& properties);
     void WriteProperties(TVSSProperties properties);
 
+    // Why a registry hive read as missing for this store; empty when every read succeeded.
+    std::string ReadFailure() const;
+
 private:
     std::unique_ptr<reg::RegistryAccessor> Registry;
 };

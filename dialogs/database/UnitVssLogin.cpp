@@ -107,6 +107,9 @@ void TFormVssLogin::FillFromSettings() {
     } else {
         CoBoxDataBases->setCurrentIndex(-1);
     }
+    // A machine hive that cannot be read lists no database; the user is told why, once.
+    if (const std::string failure = registry.ReadFailure(); !failure.empty())
+        ui::Application::instance().showError(failure);
 }
 
 void TFormVssLogin::CoBoxDataBasesChange() {

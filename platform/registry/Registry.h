@@ -74,8 +74,9 @@ public:
 
     Root rootKey() const { return root_; }
     void setRootKey(Root root); // closes the open key
-    // False when the key is missing and canCreate is false. Raises RegistryError when the hive
-    // cannot be read or the key cannot be created (a refused write).
+    // False when the key is missing and canCreate is false. Reads take a hive that cannot be
+    // read for one without the key (see readError); creating the key is a write, which raises
+    // RegistryError naming the file when refused.
     bool openKey(std::string_view key, bool canCreate);
     void closeKey();
     bool hasOpenKey() const { return open_.has_value(); }
@@ -90,11 +91,15 @@ public:
     void writeInteger(std::string_view name, std::int32_t value);
     void writeString(std::string_view name, std::string_view value);
 
+    // The first error of a hive that could not be read and so read as missing; empty when none.
+    const std::string& readError() const { return readError_; }
+
 private:
     const std::string& openKeyPath() const; // raises when no key is open
 
     Root root_;
     std::optional<std::string> open_;
+    mutable std::string readError_;
 };
 
 } // namespace reg

@@ -8,6 +8,19 @@ std::string describe(Root root, const std::string& key, std::string_view name) {
     return "\"" + std::string(name) + "\" in " + rootName(root) + "\\" + key;
 }
 
+// Runs a read of a hive. A hive that cannot be read (damaged, refused, not a file) answers as a
+// missing key does, the way a registry that refuses access reads; the first such error is kept
+// for the caller that reports it.
+template <class Read> auto readOrMissing(std::string& error, Read read) -> decltype(read()) {
+    try {
+        return read();
+    } catch (const RegistryError& e) {
+        if (error.empty())
+            error = e.what();
+        return {};
+    }
+}
+
 } // namespace
 
 RegistryAccessor::RegistryAccessor(Root root) : root_(root) {}
@@ -23,7 +36,7 @@ void RegistryAccessor::setRootKey(Root root) {
 
 bool RegistryAccessor::openKey(std::string_view key, bool canCreate) {
     closeKey();
-    if (!keyExists(root_, key)) {
+    if (!readOrMissing(readError_, [&] { return keyExists(root_, key); })) {
         if (!canCreate)
             return false;
         createKey(root_, key);
@@ -47,7 +60,8 @@ bool RegistryAccessor::valueExists(std::string_view name) const {
 }
 
 std::optional<Value> RegistryAccessor::readValue(std::string_view name) const {
-    return reg::readValue(root_, openKeyPath(), name);
+    const std::string& key = openKeyPath();
+    return readOrMissing(readError_, [&] { return reg::readValue(root_, key, name); });
 }
 
 std::int32_t RegistryAccessor::readInteger(std::string_view name) const {
@@ -72,7 +86,8 @@ std::string RegistryAccessor::readString(std::string_view name) const {
 }
 
 std::vector<std::string> RegistryAccessor::getValueNames() const {
-    return valueNames(root_, openKeyPath());
+    const std::string& key = openKeyPath();
+    return readOrMissing(readError_, [&] { return valueNames(root_, key); });
 }
 
 void RegistryAccessor::writeInteger(std::string_view name, std::int32_t value) {

@@ -290,6 +290,35 @@ TEST_F(VssInterfaceTest, CheckInOfferOpensTheCheckInDialogForTheOldProject) {
     EXPECT_EQ(server->liveObjects, 1); // the dialog released what it held
 }
 
+// The project being left was deleted from the database: the check-in dialog cannot be built.
+// Its error is shown once and the new project's binding is still taken, so the question is
+// not asked again about the vanished project.
+TEST_F(VssInterfaceTest, CheckInOfferForAVanishedProjectShowsTheErrorAndTakesTheNewBinding) {
+    setting("CheckOnClose", 1);
+    server->addProject("$/Old");
+    server->addProject("$/New");
+    TVssInterface vss;
+    vss.ChangeProject("$/Old");
+    server->items.erase("$/Old");
+    driver.answer(ui::IDYES);
+
+    vss.ChangeProject("$/New");
+
+    EXPECT_EQ(driver.errors(),
+              std::vector<std::string>{"$/Old is not an existing filename or project"});
+    EXPECT_TRUE(driver.shownForms().empty());
+    EXPECT_TRUE(vss.IsProjectBound());
+    EXPECT_EQ(vss.projectBinding(), "$/New");
+    EXPECT_EQ(server->liveObjects, 1);
+
+    driver.answer(ui::IDNO);
+    vss.ChangeProject("");
+    EXPECT_EQ(messageTexts(),
+              (std::vector<std::string>{"Do you want to check in this project to $/Old?",
+                                        "Do you want to check in this project to $/New?"}));
+    EXPECT_EQ(driver.errors().size(), 1u);
+}
+
 TEST_F(VssInterfaceTest, FailingGetLeavesChangeProjectWithTheBindingInPlace) {
     setting("GetOnOpen", 1);
     server->addProject("$/Proj");

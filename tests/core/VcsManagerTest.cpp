@@ -14,6 +14,8 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
 #include <set>
 #include <stdexcept>
 #include <utility>
@@ -22,6 +24,7 @@ namespace {
 
 using reg::Root;
 using reg::Value;
+namespace fs = std::filesystem;
 
 // Releases the client at the end of a test unless the test did.
 struct ClientRef {
@@ -140,6 +143,65 @@ TEST_F(VcsManagerTest, ServerThatCannotBeCreatedGivesNoClient) {
     server->createError = "Class not registered";
     EXPECT_THROW(new TVcsManager(&host), EVssError);
     EXPECT_EQ(host.callCount("AddNotifier"), 0);
+}
+
+// A host that refuses the notifier by raising: the client is not made, and the notifier it
+// created goes with it.
+TEST_F(VcsManagerTest, AddNotifierRaisingReleasesTheNewNotifier) {
+    struct RefusingHost : testenv::FakeHost {
+        TIAddInNotifier* held = nullptr;
+        bool AddNotifier(TIAddInNotifier* notifier) override {
+            held = notifier;
+            notifier->AddRef(); // kept to see what the client leaves behind
+            throw std::runtime_error("no room for notifiers");
+        }
+    } refusingHost;
+
+    EXPECT_THROW((void)new TVcsManager(&refusingHost), std::runtime_error);
+
+    ASSERT_NE(refusingHost.held, nullptr);
+    EXPECT_EQ(refusingHost.held->Release(), 0) << "the client kept its reference";
+    EXPECT_EQ(server->liveObjects, 0);
+    EXPECT_EQ(refusingHost.callCount("RemoveNotifier"), 0);
+}
+
+// The menu asks for every verb's state each time it opens: a server path the menu cannot use
+// disables verbs 12 and 13 instead of raising once per verb.
+TEST_F(VcsManagerTest, AnUnusableServerPathDisablesTheExplorerVerbs) {
+    struct Case {
+        const char* what;
+        std::function<void()> spoil;
+    };
+    const fs::path hive = reg::hiveFile(Root::LocalMachine);
+    const std::vector<Case> cases = {
+        {"a number",
+         [] {
+             reg::writeValue(Root::LocalMachine, kSourceSafeKey, "SCCServerPath",
+                             Value::fromDword(1));
+         }},
+        {"a damaged hive",
+         [&] {
+             setServerPath();
+             env.write(hive, "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE]\n"
+                             "\"SCCServerPath\"=\"unterminated\n");
+         }},
+        {"a folder in place of the hive",
+         [&] {
+             fs::remove(hive);
+             fs::create_directory(hive);
+         }},
+    };
+    client.client = new TVcsManager(&host);
+    for (const Case& c : cases) {
+        c.spoil();
+        std::set<int> enabled;
+        EXPECT_NO_THROW(enabled = enabledVerbs()) << c.what;
+        EXPECT_EQ(enabled, (std::set<int>{4, 5, 7, 11, 14})) << c.what;
+        fs::remove_all(hive);
+        setServerPath();
+        EXPECT_EQ(client->GetVerbState(12), 1) << c.what;
+    }
+    EXPECT_TRUE(driver.errors().empty());
 }
 
 TEST_F(VcsManagerTest, WithoutADatabaseOnlySeparatorsAndAboutAreEnabled) {

@@ -339,4 +339,30 @@ TEST_F(RegistryTest, AccessorReadsTypedValuesOfItsOpenKey) {
     EXPECT_FALSE(accessor.openKey(key_, false));
 }
 
+// The accessor reads a hive it cannot read as missing keys and values, keeping the first
+// error; creating a key in it is a write, which refuses and names the file.
+TEST_F(RegistryTest, AccessorReadsAnUnreadableHiveAsMissing) {
+    writeValue(Root::CurrentUser, key_, "A", Value::fromDword(1));
+    const fs::path hive = hiveFile(Root::CurrentUser);
+    RegistryAccessor accessor;
+    ASSERT_TRUE(accessor.openKey(key_, false));
+    EXPECT_EQ(accessor.readError(), "");
+    const std::string corrupt = "Windows Registry Editor Version 5.00\n\n"
+                                "[HKEY_CURRENT_USER\\Software\\Quillmoor Test]\n"
+                                "\"A\"=dword:00000001\n"
+                                "\"B\"=\"unterminated\n";
+    writeFile(hive, corrupt);
+
+    EXPECT_EQ(accessor.readValue("A"), std::nullopt);
+    EXPECT_EQ(accessor.readString("A"), "");
+    EXPECT_FALSE(accessor.valueExists("A"));
+    EXPECT_TRUE(accessor.getValueNames().empty());
+    EXPECT_NE(accessor.readError().find(hive.string() + ", line 5"), std::string::npos)
+        << accessor.readError();
+    EXPECT_FALSE(accessor.openKey(key_, false));
+    expectError([&] { accessor.openKey(key_, true); }, {hive.string(), "line 5"});
+    expectError([&] { readValue(Root::CurrentUser, key_, "A"); }, {hive.string(), "line 5"});
+    EXPECT_EQ(readFile(hive), corrupt);
+}
+
 } // namespace

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
+
 namespace {
 
 using reg::Root;
@@ -175,6 +178,68 @@ TEST_F(VssRegistryTest, ServerPathIsReadFreshEachTime) {
 
     reg::writeValue(Root::LocalMachine, kSourceSafeKey, "SCCServerPath", Value::fromDword(1));
     EXPECT_THROW(TVssRegistry().ReadSccServerPath(), reg::RegistryError);
+}
+
+// A hive that cannot be read is a missing key to every read, and the store keeps the first
+// error for the one caller that reports it; a write still refuses and names the file.
+TEST_F(VssRegistryTest, AnUnreadableHiveReadsAsMissingWhileWritesRefuse) {
+    struct Case {
+        const char* what;
+        std::function<void(const std::filesystem::path&)> spoil;
+        const char* reason;
+    };
+    const std::vector<Case> cases = {
+        {"damaged",
+         [this](const std::filesystem::path& hive) {
+             env.write(hive, "Windows Registry Editor Version 5.00\n\n\"A\"=\"x\"\n");
+         },
+         "line 3"},
+        {"a folder",
+         [](const std::filesystem::path& hive) {
+             std::filesystem::remove(hive);
+             std::filesystem::create_directory(hive);
+         },
+         "not a plain file"},
+    };
+    for (const Case& c : cases) {
+        reg::writeValue(Root::LocalMachine, kDatabasesKey, "Main", Value::fromString("/srv/main"));
+        reg::writeValue(Root::LocalMachine, kSourceSafeKey, "SCCServerPath",
+                        Value::fromString("/opt/vss/libsourcesafe.so"));
+        storeAllIntegers();
+        const std::filesystem::path machine = reg::hiveFile(Root::LocalMachine);
+        const std::filesystem::path user = reg::hiveFile(Root::CurrentUser);
+        c.spoil(machine);
+        c.spoil(user);
+
+        TVssRegistry registry;
+        EXPECT_EQ(registry.ReadFailure(), "") << c.what;
+        std::vector<std::string> names{"stale"};
+        EXPECT_NO_THROW(registry.ReadDatabaseNames(names)) << c.what;
+        EXPECT_TRUE(names.empty()) << c.what;
+        EXPECT_NE(registry.ReadFailure().find(machine.string()), std::string::npos)
+            << registry.ReadFailure();
+        EXPECT_NE(registry.ReadFailure().find(c.reason), std::string::npos)
+            << registry.ReadFailure();
+        EXPECT_EQ(TVssRegistry().ReadDatabasePath("Main"), "") << c.what;
+        EXPECT_EQ(TVssRegistry().ReadSccServerPath(), "") << c.what;
+
+        for (const auto& write : std::vector<std::function<void()>>{
+                 [] {
+                     TVSSProperties properties;
+                     TVssRegistry().ReadProperties(properties);
+                 },
+                 [] { TVssRegistry().WriteProperties(TVSSProperties{}); }}) {
+            try {
+                write();
+                ADD_FAILURE() << c.what << ": the write was not refused";
+            } catch (const reg::RegistryError& error) {
+                EXPECT_NE(std::string(error.what()).find(user.string()), std::string::npos)
+                    << error.what();
+            }
+        }
+        std::filesystem::remove_all(machine);
+        std::filesystem::remove_all(user);
+    }
 }
 
 // Properties are read from the user's key even after the store looked at SourceSafe's keys.

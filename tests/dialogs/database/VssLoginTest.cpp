@@ -122,6 +122,48 @@ TEST_F(VssLoginTest, EscAndCloseGiveCancelWithoutOpen) {
     EXPECT_TRUE(server->opens.empty());
 }
 
+// Enter takes the focused button, as on the platform the dialogs stand for; OK only for the
+// other controls.
+TEST_F(VssLoginTest, EnterOnAFocusedButtonClicksThatButton) {
+    registerDatabase("Main", "/srv/main");
+    driver.chooseFile("/data/vss/srcsafe.ini");
+    TFormVssLogin form(newDatabase());
+
+    const int result = run(form, [](TFormVssLogin& f) {
+        f.EditPassword->setFocus();
+        QTest::keyClick(f.EditPassword, Qt::Key_Tab);
+        ASSERT_EQ(f.focusWidget(), f.Button1);
+        QTest::keyClick(f.Button1, Qt::Key_Return);
+        EXPECT_EQ(f.LabelDir->text(), "/data/vss");
+        EXPECT_TRUE(f.isVisible());
+        f.ButtonCancel->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(f.ButtonCancel, Qt::Key_Enter, Qt::KeypadModifier);
+    });
+
+    EXPECT_EQ(result, ui::mrCancel);
+    EXPECT_TRUE(server->opens.empty());
+    EXPECT_EQ(driver.fileRequests().size(), 1u);
+}
+
+// A machine hive that cannot be read is reported once, and the login goes on as with no
+// registered database; nothing is written to the hive.
+TEST_F(VssLoginTest, AnUnreadableMachineHiveIsReportedOnceAndReadsAsNoDatabases) {
+    registerDatabase("Main", "/srv/main");
+    const std::filesystem::path hive = reg::hiveFile(Root::LocalMachine);
+    const std::string damaged = "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\X]\n"
+                                "\"A\"=\"unterminated\n";
+    env.write(hive, damaged);
+
+    TFormVssLogin form(newDatabase());
+
+    EXPECT_EQ(form.CoBoxDataBases->count(), 0);
+    EXPECT_EQ(form.LabelDir->text(), "");
+    ASSERT_EQ(driver.errors().size(), 1u);
+    EXPECT_NE(driver.errors()[0].find(hive.string()), std::string::npos) << driver.errors()[0];
+    EXPECT_NE(driver.errors()[0].find("line 4"), std::string::npos) << driver.errors()[0];
+    EXPECT_EQ(testenv::TestEnvironment::read(hive), damaged);
+}
+
 TEST_F(VssLoginTest, WrongThenRightPassword) {
     registerDatabase("Main", "/srv/main");
     server->openPolicy = [](const testenv::FakeVssState::OpenCall& call) {
