@@ -2,6 +2,7 @@
 // order, default and cancel buttons.
 #include "DialogFixture.h"
 
+#include "UnitAddFile.h"
 #include "UnitAdvancedCheckOut.h"
 #include "UnitAdvancedGet.h"
 #include "UnitAdvancedUndoCheckout.h"
@@ -82,6 +83,7 @@ TEST_F(Layout, LabelsFitTheirTextAboveTheirControls) {
     };
     const TFormCheckOut checkOut(database, "$/Proj", "");
     const TFormCheckIn checkIn(database, "$/Proj", "");
+    const TFormAddFile addFile(database, "$/Proj", "");
     const TFormGetLatest getLatest(database, "$/Proj", "");
     const std::vector<std::pair<const QWidget*, std::vector<Case>>> dialogs = {
         {&checkOut,
@@ -89,6 +91,7 @@ TEST_F(Layout, LabelsFitTheirTextAboveTheirControls) {
           {"LabelComment", "MemoComment"},
           {"LabelLog", "MemoLog"}}},
         {&checkIn, {{"LabelComment", "MemoComment"}}},
+        {&addFile, {{"LabelComment", "MemoComment"}}},
         {&getLatest, {{"LabelFiles", "ListBoxFileList"}, {"LabelLog", "MemoLog"}}},
     };
     for (const auto& [dialog, labels] : dialogs)
