@@ -38,6 +38,10 @@ public:
     void ShowRemoveFromControl(const std::string& fileName);
     void ShowShareFromSS();
     void RunExplorer();
+    // History, differences, options and about (UnitVssDatabaseCommands.cpp).
+    void ShowDifferences(const std::string& fileName);
+    void ShowOptions();
+    void ShowAbout(int hostVersion);
 
     const TVSSProperties& properties() const { return Properties; }
     const std::string& projectBinding() const { return ProjectBinding; }
