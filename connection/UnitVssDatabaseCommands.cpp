@@ -4,9 +4,14 @@
 
 #include "UnitAbout.h"
 #include "UnitShowDifferences.h"
+#include "UnitShowHistory.h"
 #include "UnitVSSProperties.h"
 
 #include <QLabel>
+
+void TVssInterface::ShowHistory(const std::string& fileName) {
+    TFormShowHistory(Database, ProjectBinding, fileName).showModal();
+}
 
 // The local copy is the host's current file; it is compared with the latest version.
 void TVssInterface::ShowDifferences(const std::string& fileName) {

@@ -39,6 +39,7 @@ public:
     void ShowShareFromSS();
     void RunExplorer();
     // History, differences, options and about (UnitVssDatabaseCommands.cpp).
+    void ShowHistory(const std::string& fileName);
     void ShowDifferences(const std::string& fileName);
     void ShowOptions();
     void ShowAbout(int hostVersion);

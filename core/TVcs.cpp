@@ -155,7 +155,7 @@ void TVcsManager::RunVerbCommand(unsigned verb) {
         VssInterface->ShowRemoveFromControl(ToolServices->GetCurrentFile());
         break;
     case 8:
-        // NOT WIRED YET: ShowHistory(current file) comes with the history dialog.
+        VssInterface->ShowHistory(ToolServices->GetCurrentFile());
         break;
     case 9:
         VssInterface->ShowDifferences(ToolServices->GetCurrentFile());

@@ -157,7 +157,8 @@ SCRIPT
 }
 
 # The tour: bind the project on the first run, then check out, edit, compare, check in, get
-# latest, check out and undo, each in its dialog, then the options and the about box.
+# latest, check out and undo, each in its dialog, then the file's history, the options and the
+# about box.
 tour_script() {
   local shots=$1 unit1 unit2
   unit1=$(quote "$demo/Unit1.pas")
@@ -227,6 +228,14 @@ click ButtonOk
 idle
 print "The host after the check-in and the undo"
 shot $(quote "$shots/9-host.png")
+print "The history of Unit1.pas"
+edit $unit1
+verb 8
+window "Show History"
+shot $(quote "$shots/10-history.png")
+dump
+click ButtonClose
+idle
 print "The options and the about box"
 verb 13
 window "SourceSafe Properites"

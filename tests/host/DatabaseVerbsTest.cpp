@@ -5,6 +5,8 @@
 
 #include <registry/Registry.h>
 
+#include <QJsonArray>
+#include <QThread>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -112,6 +114,59 @@ key GridDifferences Escape
 idle
 )");
     ASSERT_EQ(t.exitCode, 0) << t.out << t.err;
+}
+
+// The history list read through the script mode, and View of the selected version.
+TEST_F(DatabaseVerbsTest, HistoryListsTheVersionsAndViewsOne) {
+    env.ss({"checkout", "$/Demo/Unit1.pas"});
+    env.write(work / "Unit1.pas", "unit Unit1;\n// two\nend.\n");
+    env.ss({"checkin", "$/Demo/Unit1.pas", "-c", "second"});
+    env.ss({"label", "$/Demo/Unit1.pas", "Beta"});
+    const fs::path record = env.root() / "viewed";
+    const fs::path viewer = env.write(env.root() / "viewer.sh",
+                                      "#!/bin/sh\ncat \"$1\" >> \"" + record.string() + "\"\n");
+    fs::permissions(viewer, fs::perms::owner_exec, fs::perm_options::add);
+    reg::writeValue(reg::Root::CurrentUser, kOptionsKey, "Viewer",
+                    reg::Value::fromString(viewer.string()));
+
+    const Transcript t = run(R"(verb 8
+window "Show History"
+expect ListViewHistory columns "Version|User|Date|Action"
+dump
+select ListViewHistory "1"
+click ButtonView
+dblclick ListViewHistory "2"
+key ListViewHistory Escape
+idle
+)");
+    ASSERT_EQ(t.exitCode, 0) << t.out << t.err;
+    EXPECT_TRUE(t.all("error").isEmpty()) << t.out;
+    const QJsonObject dump = t.first("dump");
+    QStringList rows;
+    for (const QJsonValue& control : dump["controls"].toArray())
+        if (control.toObject()["name"].toString() == "ListViewHistory")
+            for (const QJsonValue& row : control.toObject()["items"].toArray())
+                rows << row.toString();
+    ASSERT_EQ(rows.size(), 3) << t.out;
+    const QString me = QString::fromStdString(testenv::TestEnvironment::currentUser());
+    const QStringList expected = {"3|" + me + "|Label: \"Beta\"",
+                                  "2|" + me + "|Checked in $/Demo/Unit1.pas",
+                                  "1|" + me + "|Created"};
+    for (int r = 0; r < 3; ++r) {
+        const QStringList cells = rows[r].split('\t');
+        ASSERT_EQ(cells.size(), 4) << rows[r].toStdString();
+        EXPECT_EQ(QStringList({cells[0], cells[1], cells[3]}).join('|'), expected[r]);
+        EXPECT_FALSE(cells[2].isEmpty());
+    }
+    // The viewers run detached and append what they were given, in either order.
+    const std::string first = "unit Unit1;\nend.\n";
+    const std::string second = "unit Unit1;\n// two\nend.\n";
+    std::string viewed;
+    for (int i = 0; i < 200 && viewed.size() < first.size() + second.size(); ++i) {
+        QThread::msleep(50);
+        viewed = fs::exists(record) ? testenv::TestEnvironment::read(record) : std::string();
+    }
+    EXPECT_TRUE(viewed == first + second || viewed == second + first) << viewed;
 }
 
 } // namespace
