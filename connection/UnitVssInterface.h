@@ -38,6 +38,11 @@ public:
     void ShowRemoveFromControl(const std::string& fileName);
     void ShowShareFromSS();
     void RunExplorer();
+    // History, differences, options and about (UnitVssDatabaseCommands.cpp).
+    void ShowHistory(const std::string& fileName);
+    void ShowDifferences(const std::string& fileName);
+    void ShowOptions();
+    void ShowAbout(int hostVersion);
 
     const TVSSProperties& properties() const { return Properties; }
     const std::string& projectBinding() const { return ProjectBinding; }

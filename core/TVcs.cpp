@@ -161,7 +161,10 @@ void TVcsManager::RunVerbCommand(unsigned verb) {
         VssInterface->ShowRemoveFromControl(ToolServices->GetCurrentFile());
         break;
     case 8:
-        // NOT WIRED YET: ShowHistory(current file) comes with the history dialog.
+        VssInterface->ShowHistory(ToolServices->GetCurrentFile());
+        break;
+    case 9:
+        VssInterface->ShowDifferences(ToolServices->GetCurrentFile());
         break;
     case 10:
         VssInterface->ShowShareFromSS();
@@ -170,13 +173,13 @@ void TVcsManager::RunVerbCommand(unsigned verb) {
         VssInterface->RunExplorer();
         break;
     case 13:
-        // NOT WIRED YET: ShowOptions() comes with the options dialog.
+        VssInterface->ShowOptions();
         break;
     case 14:
-        // NOT WIRED YET: ShowAbout(ToolServices->GetVersion()) comes with the about box.
+        VssInterface->ShowAbout(ToolServices->GetVersion());
         break;
     default:
-        // Separators 4, 7, 11, and 9 ("Show &Differences..."), have no command.
+        // The separators 4, 7 and 11 have no command.
         break;
     }
 }

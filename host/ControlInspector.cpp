@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTextEdit>
 #include <QTreeView>
 
@@ -19,8 +20,18 @@ namespace inspect {
 
 namespace {
 
+// A list view in report style (a table, or a flat tree with several columns) lists rows of
+// cells; a tree lists paths.
+bool isReport(const QAbstractItemView* view) {
+    if (qobject_cast<const QTableView*>(view))
+        return true;
+    auto* tree = qobject_cast<const QTreeView*>(view);
+    return tree && !tree->rootIsDecorated() && tree->model() &&
+           tree->model()->columnCount(tree->rootIndex()) > 1;
+}
+
 bool isTree(const QAbstractItemView* view) {
-    return qobject_cast<const QTreeView*>(view) != nullptr;
+    return qobject_cast<const QTreeView*>(view) != nullptr && !isReport(view);
 }
 
 QString displayText(const QModelIndex& index) {
@@ -95,6 +106,13 @@ QModelIndex findItem(const QAbstractItemView* view, const QString& text) {
 }
 
 QString itemText(const QAbstractItemView* view, const QModelIndex& index) {
+    if (isReport(view)) {
+        QStringList cells;
+        const QAbstractItemModel* model = view->model();
+        for (int column = 0; column < model->columnCount(index.parent()); ++column)
+            cells.append(displayText(model->index(index.row(), column, index.parent())));
+        return cells.join(u'\t');
+    }
     if (!isTree(view))
         return displayText(index);
     QStringList parts;
@@ -136,8 +154,19 @@ std::optional<bool> checked(const QWidget* widget) {
     return std::nullopt;
 }
 
+std::optional<QStringList> columns(const QWidget* widget) {
+    auto* view = qobject_cast<const QAbstractItemView*>(widget);
+    if (view == nullptr || !isReport(view))
+        return std::nullopt;
+    QStringList out;
+    const QAbstractItemModel* model = view->model();
+    for (int column = 0; column < model->columnCount(view->rootIndex()); ++column)
+        out.append(model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
+    return out;
+}
+
 std::optional<QStringList> items(const QWidget* widget) {
-    if (auto* tree = qobject_cast<const QTreeView*>(widget)) {
+    if (auto* tree = qobject_cast<const QTreeView*>(widget); tree && isTree(tree)) {
         QStringList out;
         if (tree->model())
             collectVisible(tree, tree->rootIndex(), out);
@@ -147,7 +176,7 @@ std::optional<QStringList> items(const QWidget* widget) {
         QStringList out;
         const QAbstractItemModel* model = view->model();
         for (int row = 0; model && row < model->rowCount(view->rootIndex()); ++row)
-            out.append(displayText(model->index(row, 0, view->rootIndex())));
+            out.append(itemText(view, model->index(row, 0, view->rootIndex())));
         return out;
     }
     if (auto* combo = qobject_cast<const QComboBox*>(widget)) {
@@ -209,6 +238,10 @@ std::optional<QString> property(const QWidget* widget, const QString& name) {
         const auto list = selected(widget);
         return list ? std::optional<QString>(list->join(u'|')) : std::nullopt;
     }
+    if (name == u"columns") {
+        const auto list = columns(widget);
+        return list ? std::optional<QString>(list->join(u'|')) : std::nullopt;
+    }
     return std::nullopt;
 }
 
@@ -220,6 +253,8 @@ QJsonObject describe(const QWidget* widget) {
                     {QStringLiteral("visible"), widget->isVisible()}};
     if (const auto value = checked(widget))
         out.insert(QStringLiteral("checked"), *value);
+    if (const auto list = columns(widget))
+        out.insert(QStringLiteral("columns"), toJson(*list));
     if (const auto list = items(widget))
         out.insert(QStringLiteral("items"), toJson(*list));
     if (const auto list = selected(widget))

@@ -29,9 +29,13 @@ std::optional<bool> checked(const QWidget* widget);
 // Lists, combo boxes and trees (items the user can see); lines of multi-line text.
 std::optional<QStringList> items(const QWidget* widget);
 std::optional<QStringList> selected(const QWidget* widget);
+// The column headings of a list view in report style, whose items are rows of cells joined by
+// a tab.
+std::optional<QStringList> columns(const QWidget* widget);
 
 // A property as `expect` compares it ("text", "caption", "enabled", "checked", "items",
-// "selected", "visible"); lists are joined by "|". Empty when the control has no such property.
+// "selected", "visible", "columns"); lists are joined by "|". Empty when the control has no such
+// property.
 std::optional<QString> property(const QWidget* widget, const QString& name);
 
 QJsonObject describe(const QWidget* widget);

@@ -316,7 +316,7 @@ void ScriptRunner::expect(const QString& name, const QString& property, const QS
     static const QStringList known = {QStringLiteral("text"),    QStringLiteral("caption"),
                                       QStringLiteral("enabled"), QStringLiteral("checked"),
                                       QStringLiteral("items"),   QStringLiteral("selected"),
-                                      QStringLiteral("visible")};
+                                      QStringLiteral("visible"), QStringLiteral("columns")};
     if (!known.contains(property))
         throw ScriptError("unknown property " + property.toStdString());
     const QWidget* widget = control(name);

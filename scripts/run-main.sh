@@ -156,8 +156,9 @@ idle
 SCRIPT
 }
 
-# The tour: bind the project on the first run, then check out, edit, check in, get latest,
-# check out and undo, each in its dialog.
+# The tour: bind the project on the first run, then check out, edit, compare, check in, get
+# latest, check out and undo, each in its dialog, then the file's history, the options and the
+# about box.
 tour_script() {
   local shots=$1 unit1 unit2
   unit1=$(quote "$demo/Unit1.pas")
@@ -181,6 +182,12 @@ click ButtonOk
 idle
 print "Edit Unit1.pas"
 write $unit1 "unit Unit1;\n\ninterface\n\nfunction Greeting: string;\n\nimplementation\n\nfunction Greeting: string;\nbegin\n  Result := 'Hello from the tour of $(date '+%Y-%m-%d %H:%M:%S')';\nend;\n\nend.\n"
+print "Compare it with the database"
+verb 9
+window "Show Differences"
+shot $(quote "$shots/2a-differences.png")
+click ButtonClose
+idle
 print "Check it in"
 verb 2
 window "Check In Files"
@@ -221,6 +228,25 @@ click ButtonOk
 idle
 print "The host after the check-in and the undo"
 shot $(quote "$shots/9-host.png")
+print "The history of Unit1.pas"
+edit $unit1
+verb 8
+window "Show History"
+shot $(quote "$shots/10-history.png")
+dump
+click ButtonClose
+idle
+print "The options and the about box"
+verb 13
+window "SourceSafe Properites"
+shot $(quote "$shots/11-options.png")
+click ButtonCacnel
+idle
+verb 14
+window "About"
+shot $(quote "$shots/12-about.png")
+click ButtonOk
+idle
 close-project
 SCRIPT
 }

@@ -130,6 +130,21 @@ std::vector<CheckoutInfo> checkouts(const fs::path& folder, const std::string& p
     });
 }
 
+std::int32_t label(const fs::path& folder, const std::string& spec, const std::string& label,
+                   const std::string& user, const std::string& comment) {
+    return guarded([&] {
+        if (label.empty())
+            throw AdminError("A label must not be empty.");
+        auto s = Session::openFolder(folder);
+        const ItemRef item = s->items.require(spec, false);
+        std::int32_t number = 0;
+        s->store.write([&] {
+            number = s->items.addVersion(item.id, {user, "Labeled", comment, 0, 0}, label);
+        });
+        return number;
+    });
+}
+
 void writeVersion(const fs::path& folder, const std::string& fileSpec, std::int32_t version,
                   std::ostream& out) {
     guarded([&] {
@@ -141,8 +156,11 @@ void writeVersion(const fs::path& folder, const std::string& fileSpec, std::int3
         if (version == 0) {
             row = s->items.latestContent(file.id);
         } else {
-            auto found = s->items.version(file.id, version);
-            if (!found || found->contentId == 0)
+            // A label's version holds the content of the version before it.
+            auto found = version <= s->items.latestVersion(file.id)
+                             ? s->items.contentAt(file.id, version)
+                             : std::nullopt;
+            if (!found)
                 throw AdminError(quote(fileSpec) + " has no version " + std::to_string(version) +
                                  ".");
             row = *found;

@@ -68,6 +68,33 @@ std::string FileOperations::fileLocalPath(const std::string& given, bool require
     return path;
 }
 
+std::string FileOperations::readVersion(std::int32_t number) {
+    requireFile("read");
+    std::string content;
+    s_.store.read([&] {
+        content.clear();
+        VersionRow row;
+        if (number == 0) {
+            row = s_.items.latestContent(item_.id);
+        } else {
+            auto found = number <= s_.items.latestVersion(item_.id)
+                             ? s_.items.contentAt(item_.id, number)
+                             : std::nullopt;
+            if (!found)
+                throw VssError(quote(item_.spec) + " has no version " + std::to_string(number) +
+                               ".");
+            row = *found;
+        }
+        s_.contents.read(row.contentId, [&](const char* data, std::size_t size) {
+            if (content.size() + size > static_cast<std::size_t>(kMergeLimit))
+                throw VssError("Version " + std::to_string(row.number) + " of " +
+                               quote(item_.spec) + " is too large to be read at once.");
+            content.append(data, size);
+        });
+    });
+    return content;
+}
+
 void FileOperations::get(std::string& local, std::int32_t flags) {
     // A get changes nothing in the permanent record: it reads it, writes local files and
     // records them in the local-copy cache, which is written in batches.

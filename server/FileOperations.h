@@ -20,6 +20,8 @@ public:
     void checkout(const std::string& comment, const std::string& local, std::int32_t flags);
     void checkin(const std::string& comment, const std::string& local, std::int32_t flags);
     void undoCheckout(const std::string& local, std::int32_t flags);
+    // The content of a version (0: the latest content); nothing is written or recorded.
+    std::string readVersion(std::int32_t number);
 
 private:
     enum class Outcome { Written, Unchanged, Skipped, Merged };

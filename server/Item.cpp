@@ -170,4 +170,11 @@ HRESULT Item::Share(IVSSItem* item, const std::u16string& comment, std::int32_t 
     });
 }
 
+HRESULT Item::ReadVersion(std::int32_t number, std::string* content) {
+    return guardCall([&] {
+        requireOut(content);
+        *content = FileOperations(*session_, ref_).readVersion(number);
+    });
+}
+
 } // namespace vss::server

@@ -10,7 +10,7 @@
 
 namespace vss::server {
 
-class Item final : public com::Implements<IVSSItem> {
+class Item final : public com::Implements<IVSSItem, IVSSFileContent> {
 public:
     Item(std::shared_ptr<Session> session, ItemRef ref)
         : session_(std::move(session)), ref_(std::move(ref)) {}
@@ -43,6 +43,8 @@ public:
     HRESULT NewSubproject(const std::u16string& name, const std::u16string& comment,
                           IVSSItem** project) override;
     HRESULT Share(IVSSItem* item, const std::u16string& comment, std::int32_t flags) override;
+
+    HRESULT ReadVersion(std::int32_t number, std::string* content) override;
 
 private:
     ~Item() override = default;

@@ -171,14 +171,14 @@ std::int32_t ItemTable::latestVersion(std::int64_t id) {
     return q.step() ? static_cast<std::int32_t>(q.integer(0)) : 0;
 }
 
-std::int32_t ItemTable::addVersion(std::int64_t id, const NewVersion& v) {
+std::int32_t ItemTable::addVersion(std::int64_t id, const NewVersion& v, const std::string& label) {
     const std::int32_t number = latestVersion(id) + 1;
     auto insert = store_.prepare("INSERT INTO versions(item_id, number, user, date, action, "
-                                 "comment, content_id, mtime) "
-                                 "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
+                                 "comment, content_id, mtime, label) "
+                                 "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");
     insert.bind(1, id).bind(2, number).bind(3, v.user);
     insert.bind(4, static_cast<std::int64_t>(std::time(nullptr)));
-    insert.bind(5, v.action).bind(6, v.comment);
+    insert.bind(5, v.action).bind(6, v.comment).bind(9, label);
     if (v.contentId) {
         insert.bind(7, v.contentId).bind(8, v.modificationTime);
     } else {
@@ -200,6 +200,16 @@ std::vector<VersionRow> ItemTable::versions(std::int64_t id) {
 
 std::optional<VersionRow> ItemTable::version(std::int64_t id, std::int32_t number) {
     auto q = store_.prepare(std::string(kVersionColumns) + "WHERE item_id = ?1 AND number = ?2");
+    q.bind(1, id).bind(2, number);
+    if (!q.step())
+        return std::nullopt;
+    return readVersion(q);
+}
+
+std::optional<VersionRow> ItemTable::contentAt(std::int64_t id, std::int32_t number) {
+    auto q = store_.prepare(std::string(kVersionColumns) +
+                            "WHERE item_id = ?1 AND number <= ?2 AND content_id IS NOT NULL "
+                            "ORDER BY number DESC LIMIT 1");
     q.bind(1, id).bind(2, number);
     if (!q.step())
         return std::nullopt;

@@ -73,11 +73,14 @@ public:
     void setDeleted(const ItemRef& item, bool deleted);
 
     std::int32_t latestVersion(std::int64_t id);
-    std::int32_t addVersion(std::int64_t id, const NewVersion& version);
+    std::int32_t addVersion(std::int64_t id, const NewVersion& version,
+                            const std::string& label = {});
     std::vector<VersionRow> versions(std::int64_t id); // newest first
     std::optional<VersionRow> version(std::int64_t id, std::int32_t number);
     // The newest version that carries content (a file's latest content).
     VersionRow latestContent(std::int64_t id);
+    // The newest version up to `number` that carries content: what the file held at `number`.
+    std::optional<VersionRow> contentAt(std::int64_t id, std::int32_t number);
 
 private:
     Store& store_;

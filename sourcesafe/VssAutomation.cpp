@@ -127,6 +127,16 @@ VssVersions VssItem::versions(std::int32_t flags) const {
     return VssVersions(std::move(v));
 }
 
+std::string VssItem::readVersion(std::int32_t number) const {
+    com::ComPtr<vss::IVSSFileContent> content;
+    need(p_);
+    if (!com::succeeded(p_.queryInto(content)) || !content)
+        throw EVssError("This SourceSafe server cannot read stored versions.", com::E_NOINTERFACE);
+    std::string bytes;
+    OleCheck(content->ReadVersion(number, &bytes));
+    return bytes;
+}
+
 void VssItem::get(std::string& local, std::int32_t flags) const {
     std::u16string path = widen(local);
     OleCheck(need(p_)->Get(&path, flags));

@@ -87,6 +87,9 @@ public:
     VssItem parent() const;
     VssItems items(bool includeDeleted) const;
     VssVersions versions(std::int32_t flags = 0) const;
+    // The content of a file's version (0: the latest), read without a local copy. Raises when
+    // the server cannot read stored versions.
+    std::string readVersion(std::int32_t number) const;
 
     // local is passed in and out.
     void get(std::string& local, std::int32_t flags) const;

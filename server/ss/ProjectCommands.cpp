@@ -139,14 +139,17 @@ std::string flattened(std::string text) {
 
 void printVersion(vss::IVSSVersion& version) {
     std::int32_t number = 0;
-    std::u16string user, action, text;
+    std::u16string user, action, label, text;
     std::int64_t date = 0;
     check(version.get_VersionNumber(&number), "get_VersionNumber");
     check(version.get_UserName(&user), "get_UserName");
     check(version.get_Date(&date), "get_Date");
     check(version.get_Action(&action), "get_Action");
+    check(version.get_Label(&label), "get_Label");
     check(version.get_Comment(&text), "get_Comment");
     std::cout << number << "  " << toUtf8(user) << "  " << isoDate(date) << "  " << toUtf8(action);
+    if (!label.empty())
+        std::cout << " \"" << toUtf8(label) << "\"";
     if (!text.empty())
         std::cout << "  " << flattened(toUtf8(text));
     std::cout << "\n";
@@ -183,6 +186,19 @@ int runCat(Context& context, const ParsedArguments& args) {
     std::cout.flush();
     if (!std::cout)
         throw RefusedError("cannot write to standard output");
+    return kExitOk;
+}
+
+// The label is written as the logged-in user, so the session checks who that is first.
+int runLabel(Context& context, const ParsedArguments& args) {
+    std::string user;
+    {
+        Session session(context);
+        session.item(args.positional[0]);
+        user = session.userName();
+    }
+    vss::admin::label(context.databaseFolder(), args.positional[0], args.positional[1], user,
+                      args.value("-c").value_or(std::string()));
     return kExitOk;
 }
 
@@ -236,7 +252,8 @@ std::vector<Command> projectCommands() {
         {"history",
          "SPEC",
          "List an item's versions, newest first.",
-         "One line per version: number, user, date (UTC), action, comment.",
+         "One line per version: number, user, date (UTC), action (with a label in quotes),\n"
+         "comment.",
          {},
          1,
          1,
@@ -249,6 +266,15 @@ std::vector<Command> projectCommands() {
          1,
          1,
          runCat},
+        {"label",
+         "SPEC LABEL [-c COMMENT]",
+         "Label an item's current state.",
+         "  -c COMMENT   the comment of the label\n"
+         "The label is a new version in the item's history.",
+         {{"-c", true}},
+         2,
+         2,
+         runLabel},
     };
 }
 

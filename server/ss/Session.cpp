@@ -50,6 +50,12 @@ com::ComPtr<vss::IVSSItem> Session::item(std::string_view spec) const {
     return result;
 }
 
+std::string Session::userName() const {
+    std::u16string name;
+    check(database_->get_UserName(&name), "get_UserName");
+    return toUtf8(name);
+}
+
 std::string itemName(vss::IVSSItem& item) {
     std::u16string name;
     check(item.get_Name(&name), "get_Name");

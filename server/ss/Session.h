@@ -27,6 +27,8 @@ public:
 
     // The item at spec; deleted items are not found.
     com::ComPtr<vss::IVSSItem> item(std::string_view spec) const;
+    // The user the session logged in as.
+    std::string userName() const;
 
 private:
     // Keeps COM initialised for exactly as long as the session holds interfaces.

@@ -80,7 +80,7 @@ TEST_F(AddinLibraryTest, DrivesARealDatabaseAndReleasesCleanly) {
     host.currentFile = (env.root() / "Demo" / "Unit2.pas").string();
     EXPECT_EQ(client->GetVerbState(8), 0);
 
-    client->ExecuteVerb(9);
+    client->ExecuteVerb(4);
     EXPECT_EQ(client->Release(), 0);
     EXPECT_TRUE(host.notifiers.empty());
     EXPECT_EQ(host.callCount("RemoveNotifier"), 1);

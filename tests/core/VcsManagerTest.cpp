@@ -10,6 +10,7 @@
 #include <ui/Form.h>
 #include <ui/ScriptedDriver.h>
 
+#include <QLabel>
 #include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -255,11 +256,10 @@ TEST_F(VcsManagerTest, VerbsWithoutACommandOnlyRestoreTheHostWindow) {
     host.currentFile = "/home/ann/Proj/Unit1.pas";
     client.client = new TVcsManager(&host);
     bindTo("$/Proj");
-    ASSERT_EQ(client->GetVerbState(9), 1);
     host.clearCalls();
 
     int expectedRestores = 0;
-    for (int verb : {4, 7, 9, 11, 15, -1, 1000}) {
+    for (int verb : {4, 7, 11, 15, -1, 1000}) {
         client->ExecuteVerb(verb);
         EXPECT_EQ(driver.restoreCount(), ++expectedRestores) << verb;
     }
@@ -304,6 +304,24 @@ TEST_F(VcsManagerTest, ShareVerbOpensTheShareDialogForTheBinding) {
     EXPECT_EQ(driver.restoreCount(), 1);
 }
 
+// Options and about need nothing from the host but, for about, its version.
+TEST_F(VcsManagerTest, OptionsAndAboutOpenTheirWindows) {
+    host.version = 7;
+    client.client = new TVcsManager(&host);
+    host.clearCalls();
+    driver.drive([](ui::Form& form) { QTest::keyClick(&form, Qt::Key_Return); });
+    client->ExecuteVerb(13);
+    EXPECT_TRUE(host.calls.empty());
+    driver.drive([](ui::Form& form) {
+        EXPECT_EQ(form.findChild<QLabel*>("LabelDelphiVersion")->text(), "7");
+        QTest::keyClick(&form, Qt::Key_Return);
+    });
+    client->ExecuteVerb(14);
+    EXPECT_EQ(host.calls, std::vector<std::string>{"GetVersion"});
+    EXPECT_EQ(driver.shownForms(), (std::vector<std::string>{"SourceSafe Properites", "About"}));
+    EXPECT_EQ(driver.restoreCount(), 2);
+}
+
 // An error from the command's preparation or the command itself leaves ExecuteVerb to the host,
 // and the host window is not restored.
 TEST_F(VcsManagerTest, ErrorInAVerbSkipsTheRestore) {
@@ -315,11 +333,11 @@ TEST_F(VcsManagerTest, ErrorInAVerbSkipsTheRestore) {
     } failingHost;
     client.client = new TVcsManager(&failingHost);
 
-    for (int verb : {0, 1, 2, 3, 6}) {
+    for (int verb : {0, 1, 2, 3, 6, 9}) {
         EXPECT_THROW(client->ExecuteVerb(verb), std::runtime_error) << verb;
         EXPECT_EQ(driver.restoreCount(), 0) << verb;
     }
-    EXPECT_EQ(failingHost.callCount("GetCurrentFile"), 5);
+    EXPECT_EQ(failingHost.callCount("GetCurrentFile"), 6);
     client->ExecuteVerb(4);
     EXPECT_EQ(driver.restoreCount(), 1);
     ReleaseInterface(std::exchange(client.client, nullptr)); // before its host goes

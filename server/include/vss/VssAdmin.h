@@ -48,6 +48,12 @@ struct CheckoutInfo {
 VSS_ADMIN_API std::vector<CheckoutInfo> checkouts(const std::filesystem::path& folder,
                                                   const std::string& projectSpec = "$/");
 
+// Labels an item: a new version without content that carries the label and the comment,
+// recorded for `user`. Returns the new version's number.
+VSS_ADMIN_API std::int32_t label(const std::filesystem::path& folder, const std::string& spec,
+                                 const std::string& label, const std::string& user,
+                                 const std::string& comment = {});
+
 // Writes the content of a file's version (0 = the latest) to out, in bounded memory.
 VSS_ADMIN_API void writeVersion(const std::filesystem::path& folder, const std::string& fileSpec,
                                 std::int32_t version, std::ostream& out);

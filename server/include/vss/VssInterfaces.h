@@ -139,6 +139,16 @@ public:
     virtual HRESULT get_Label(std::u16string* label) = 0;
 };
 
+// Reading a file's stored versions without writing a local copy or recording one: an interface
+// added beside IVSSItem (which stays as published), obtained from an item by QueryInterface.
+class IVSSFileContent : public com::IUnknown {
+public:
+    static constexpr com::IID kIid = com::guid("5A8C1E71-3B2D-4F60-9C4E-7D1A2B3C4D10");
+
+    // The bytes of version `number` of the file (0: the latest content), at most 64 MiB.
+    virtual HRESULT ReadVersion(std::int32_t number, std::string* content) = 0;
+};
+
 // An item's history, newest version first.
 class IVSSVersions : public com::IUnknown {
 public:

@@ -36,7 +36,7 @@ bool isIsoDate(const std::string& text) {
 const std::vector<std::string> kCommands = {
     "create", "adduser",  "password", "users",        "register", "mkproj",
     "add",    "workfold", "dir",      "status",       "history",  "cat",
-    "get",    "checkout", "checkin",  "undocheckout", "verify"};
+    "get",    "checkout", "checkin",  "undocheckout", "verify",   "label"};
 
 TEST_F(SsTest, HelpListsEveryCommandAndEachCommandDescribesItself) {
     const auto all = ssBare({"--help"});
@@ -174,6 +174,7 @@ TEST_F(SsTest, CheckOutCheckInStatusHistoryAndCat) {
     EXPECT_EQ(fields(history[1])[0], "1");
     EXPECT_EQ(env.ss({"cat", "$/Demo/a.txt"}).out, "two\n");
     EXPECT_EQ(env.ss({"cat", "$/Demo/a.txt", "-v", "1"}).out, "one\n");
+
     EXPECT_TRUE(isRefused(ssTry({"cat", "$/Demo/a.txt", "-v", "9"}), ""));
 
     // Unchanged: no new version unless forced.
@@ -191,6 +192,22 @@ TEST_F(SsTest, CheckOutCheckInStatusHistoryAndCat) {
     EXPECT_FALSE(fs::exists(a));
     env.ss({"undocheckout", "$/Demo/a.txt"});
     EXPECT_EQ(TestEnvironment::read(a), "two\n");
+}
+
+TEST_F(SsTest, LabelsAreVersionsShownInTheHistory) {
+    createDemoProject();
+    const std::string me = TestEnvironment::currentUser();
+    const fs::path a = env.write(work() / "a.txt", "one\n");
+    env.ss({"add", "$/Demo", a.string()});
+    env.ss({"label", "$/Demo/a.txt", "Beta 2", "-c", "for testers"});
+    const auto labelled = lines(env.ss({"history", "$/Demo/a.txt"}).out);
+    ASSERT_EQ(labelled.size(), 2u);
+    EXPECT_EQ(fields(labelled[0])[0], "2");
+    EXPECT_NE(labelled[0].find("  " + me + "  "), std::string::npos) << labelled[0];
+    EXPECT_NE(labelled[0].find("Labeled \"Beta 2\"  for testers"), std::string::npos)
+        << labelled[0];
+    EXPECT_EQ(env.ss({"cat", "$/Demo/a.txt", "-v", "2"}).out, "one\n");
+    EXPECT_EQ(env.ss({"label", "$/Demo/none.txt", "x"}, {}, false).exitCode, 1);
 }
 
 TEST_F(SsTest, CatWritesBinaryAndEmptyContentExactly) {
