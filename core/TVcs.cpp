@@ -1,5 +1,6 @@
 #include "TVcs.h"
 
+#include "BindingFile.h"
 #include "UnitVssInterface.h"
 #include "UnitVssNotify.h"
 
@@ -7,8 +8,6 @@
 #include <ui/Application.h>
 
 #include <array>
-#include <filesystem>
-#include <fstream>
 
 namespace {
 
@@ -46,29 +45,6 @@ constexpr std::array<Verb, 15> kVerbs{{
 // A negative index counts as out of range.
 bool inRange(int index) {
     return static_cast<unsigned>(index) < kVerbs.size();
-}
-
-// A binding is one SourceSafe path; a first line longer than this is not one, and reading no
-// further keeps a huge or binary file from costing time or memory.
-constexpr std::size_t kMaxBindingRead = 64 * 1024;
-
-std::string readFirstLine(const std::filesystem::path& file) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(file, error))
-        return {};
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        return {};
-    std::string buffer(kMaxBindingRead, '\0');
-    in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-    if (in.bad())
-        return {};
-    buffer.resize(static_cast<std::size_t>(in.gcount()));
-    const std::size_t end = buffer.find_first_of("\r\n");
-    if (end != std::string::npos)
-        return buffer.substr(0, end);
-    // No line end within the bound: the whole file when it ended, nothing for a runaway line.
-    return in.eof() ? buffer : std::string();
 }
 
 } // namespace
@@ -192,5 +168,5 @@ std::string TVcsManager::ReadProjectBinding() {
     const std::string folder = sys::extractFileDir(ToolServices->GetProjectName());
     if (folder.empty())
         return {};
-    return readFirstLine(sys::joinPath(folder, kBindingFileName));
+    return core::readBindingFile(sys::joinPath(folder, kBindingFileName));
 }

@@ -36,11 +36,12 @@ setup_database() {
     mkdir -p "$data"
     "$bin/ss" create "$database" >/dev/null
   fi
-  if [ "${user,,}" != admin ] && ! ss users | grep -qix -- "$user"; then
-    ss adduser "$user" >/dev/null
+  # Users are added by the administrator, Admin, made without a password by create.
+  if [ "${user,,}" != admin ] && ! ss --user Admin users | grep -qix -- "$user"; then
+    ss --user Admin adduser "$user" >/dev/null
   fi
   # Registering again changes nothing; it also repairs a registry folder that was reset.
-  ss register --name Default --current >/dev/null
+  ss --user Admin register --name Default --current >/dev/null
 }
 
 setup_project() {

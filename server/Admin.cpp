@@ -8,7 +8,14 @@
 #include "Session.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <functional>
+#include <grp.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace vss::admin {
 
@@ -66,12 +73,48 @@ void checkNames(Session& s, VerifyReport& report) {
     }
 }
 
+// Who a new database's folders and files are open to: its creator, or one group as well.
+struct Sharing {
+    mode_t folderMode = 0700;
+    mode_t fileMode = 0600;
+    std::optional<gid_t> group;
+};
+
+Sharing sharingWith(const std::string& group) {
+    if (group.empty())
+        return {};
+    std::vector<char> buffer(1 << 16);
+    struct group entry {};
+    struct group* found = nullptr;
+    ::getgrnam_r(group.c_str(), &entry, buffer.data(), buffer.size(), &found);
+    if (found == nullptr && !group.empty() &&
+        group.find_first_not_of("0123456789") == std::string::npos && group.size() < 10)
+        ::getgrgid_r(static_cast<gid_t>(std::stoul(group)), &entry, buffer.data(), buffer.size(),
+                     &found);
+    if (found == nullptr)
+        throw AdminError("There is no group " + quote(group) + " to share the database with.");
+    // The set-group-ID bit makes files created later in the folders belong to the group too.
+    return {02770, 0660, found->gr_gid};
+}
+
+void share(const fs::path& path, mode_t mode, const Sharing& sharing) {
+    // chown first: it may clear the set-group-ID bit that chmod sets.
+    if (sharing.group && ::chown(path.c_str(), static_cast<uid_t>(-1), *sharing.group) != 0)
+        throw AdminError("Cannot give " + quote(path.string()) +
+                         " to the group: " + std::strerror(errno));
+    if (::chmod(path.c_str(), mode) != 0)
+        throw AdminError("Cannot set the permissions of " + quote(path.string()) + ": " +
+                         std::strerror(errno));
+}
+
 } // namespace
 
-void createDatabase(const fs::path& folder, const std::string& adminUser) {
+void createDatabase(const fs::path& folder, const std::string& adminUser,
+                    const std::string& group) {
     guarded([&] {
         if (adminUser.empty())
             throw AdminError("The administrator needs a name.");
+        const Sharing sharing = sharingWith(group);
         std::error_code ec;
         fs::create_directories(folder, ec);
         if (ec)
@@ -82,10 +125,20 @@ void createDatabase(const fs::path& folder, const std::string& adminUser) {
         if (fs::exists(ini) || fs::exists(store))
             throw AdminError("The folder " + quote(folder.string()) +
                              " already holds a SourceSafe database.");
+        share(folder, sharing.folderMode, sharing);
         fs::create_directories(store.parent_path(), ec);
         if (ec)
             throw AdminError("Cannot create the folder " + quote(store.parent_path().string()) +
                              ": " + ec.message());
+        share(store.parent_path(), sharing.folderMode, sharing);
+        // The store file exists with its mode before SQLite opens it; its log files copy it.
+        const int fd =
+            ::open(store.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0)
+            throw AdminError("Cannot create the store " + quote(store.string()) + ": " +
+                             std::strerror(errno));
+        ::close(fd);
+        share(store, sharing.fileMode, sharing);
         {
             Store created(store, true);
             created.write([&] { Schema::create(created, adminUser); });
@@ -94,11 +147,27 @@ void createDatabase(const fs::path& folder, const std::string& adminUser) {
         Config::writeIni(ini,
                          {{"Name", fs::absolute(folder).lexically_normal().filename().string()},
                           {"Store", Config::kDefaultStore}});
+        share(ini, sharing.fileMode, sharing);
     });
 }
 
 fs::path defaultDatabaseFolder() {
     return guarded([] { return Config::defaultDatabaseFolder(); });
+}
+
+Login login(const fs::path& folder, const std::string& user, const std::string& password) {
+    return guarded([&] {
+        const auto s = Session::open(Config::locateFolder(folder).ini.string(), user, password);
+        return Login{s->user().name, s->users.isAdministrator(s->user())};
+    });
+}
+
+bool hasPassword(const fs::path& folder, const std::string& user) {
+    return guarded([&] {
+        const auto found =
+            Session::openFolder(folder)->users.find(user.empty() ? Session::defaultUser() : user);
+        return found && !found->passwordHash.empty();
+    });
 }
 
 void addUser(const fs::path& folder, const std::string& user, const std::string& password) {

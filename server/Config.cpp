@@ -6,9 +6,13 @@
 
 #include <registry/Registry.h>
 
+#include <cerrno>
 #include <cstdlib>
-#include <fstream>
+#include <cstring>
+#include <fcntl.h>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace vss::server {
 
@@ -27,20 +31,62 @@ std::string trim(const std::string& s) {
     return s.substr(first, last - first + 1);
 }
 
-std::map<std::string, std::string> readIni(const fs::path& ini) {
+// Only a regular file, and only a small one: a FIFO would block and a device never end.
+std::string readIniText(const fs::path& ini) {
     const LocalFile::Kind kind = LocalFile::kind(ini);
     if (kind == LocalFile::Kind::Missing)
         throw VssError("No SourceSafe database here: " + quote(ini.string()) + " does not exist.");
     if (kind == LocalFile::Kind::Folder)
         throw VssError("Cannot read " + quote(ini.string()) + ": it is a folder.");
-    std::ifstream in(ini);
-    if (!in)
-        throw VssError("Cannot read the database file " + quote(ini.string()) +
-                       ": permission denied or unreadable.");
+    const int fd = ::open(ini.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        throw VssError("Cannot read the database file " + quote(ini.string()) + ": " +
+                       std::strerror(errno) + ".");
+    std::string text;
+    try {
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+            throw VssError("Cannot read the database file " + quote(ini.string()) +
+                           ": it is not a regular file.");
+        if (st.st_size > static_cast<off_t>(Config::kMaxIniSize))
+            throw VssError("The database file " + quote(ini.string()) + " is too large (" +
+                           std::to_string(st.st_size) + " bytes; an ini file has at most " +
+                           std::to_string(Config::kMaxIniSize) + ").");
+        text.resize(Config::kMaxIniSize + 1);
+        std::size_t got = 0;
+        while (got < text.size()) {
+            const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                throw VssError("Cannot read the database file " + quote(ini.string()) + ": " +
+                               std::strerror(errno) + ".");
+            if (n == 0)
+                break;
+            got += static_cast<std::size_t>(n);
+        }
+        if (got > Config::kMaxIniSize)
+            throw VssError("The database file " + quote(ini.string()) + " is too large.");
+        text.resize(got);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    ::close(fd);
+    return text;
+}
+
+} // namespace
+
+std::map<std::string, std::string> Config::parseIni(std::string_view text) {
     std::map<std::string, std::string> values;
-    std::string line;
-    while (std::getline(in, line)) {
-        line = trim(line);
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        const std::string line = trim(std::string(text.substr(start, end - start)));
+        start = end + 1;
         if (line.empty() || line[0] == '#' || line[0] == ';' || line[0] == '[')
             continue;
         const auto eq = line.find('=');
@@ -48,12 +94,8 @@ std::map<std::string, std::string> readIni(const fs::path& ini) {
             continue;
         values[Names::fold(trim(line.substr(0, eq)))] = trim(line.substr(eq + 1));
     }
-    if (in.bad())
-        throw VssError("Cannot read the database file " + quote(ini.string()) + ".");
     return values;
 }
-
-} // namespace
 
 DatabaseLocation Config::locate(const std::string& iniPath) {
     if (iniPath.empty())
@@ -61,7 +103,7 @@ DatabaseLocation Config::locate(const std::string& iniPath) {
     const fs::path path = LocalFile::normalize(iniPath);
     if (LocalFile::kind(path) == LocalFile::Kind::Folder)
         return locateFolder(path);
-    const auto values = readIni(path);
+    const auto values = parseIni(readIniText(path));
     const auto store = values.find("store");
     if (store == values.end() || store->second.empty())
         throw VssError("The database file " + quote(path.string()) +

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <string_view>
 
 namespace vss::server {
 
@@ -19,6 +20,11 @@ class Config {
 public:
     static constexpr const char* kIniName = "srcsafe.ini";
     static constexpr const char* kDefaultStore = "data/store.db";
+    static constexpr std::size_t kMaxIniSize = 64 * 1024;
+
+    // The "Key = Value" lines of an ini file's text; keys are folded to lower case, comments
+    // (";", "#") and section lines ("[...]") are skipped.
+    static std::map<std::string, std::string> parseIni(std::string_view text);
 
     // Reads the ini file named by a caller (a file or, leniently, its folder; "\" and "/" both
     // separate). An empty path means the default database. Raises for a missing or unreadable

@@ -33,6 +33,13 @@ std::string readLocal(const std::string& path) {
     return text;
 }
 
+// Temporaries of this file left by a writer that was killed: removed before the next write.
+void removeStale(const std::string& path) {
+    const std::filesystem::path file(path);
+    if (!path.empty() && file.has_parent_path())
+        LocalFile::removeStaleTemporaries(file.parent_path(), file.filename().string());
+}
+
 } // namespace
 
 void FileOperations::requireFile(const char* operation) {
@@ -57,8 +64,13 @@ void FileOperations::requireCheckoutByMe(Checkout& out) {
 std::string FileOperations::fileLocalPath(const std::string& given, bool required) {
     if (!given.empty()) {
         std::string path = LocalFile::normalize(given).string();
-        if (LocalFile::kind(path) == LocalFile::Kind::Folder)
+        if (LocalFile::kind(path) == LocalFile::Kind::Folder) {
+            // A folder in the file's own place is not where the file goes.
+            if (path == s_.localSpec(item_))
+                throw VssError("Cannot write " + quote(path) + ": a folder has the name of " +
+                               item_.spec + ".");
             path = Session::localChild(path, item_.name);
+        }
         return path;
     }
     std::string path = s_.localSpec(item_);
@@ -100,6 +112,7 @@ void FileOperations::get(std::string& local, std::int32_t flags) {
     // records them in the local-copy cache, which is written in batches.
     if (!item_.isProject()) {
         const std::string path = fileLocalPath(local, true);
+        removeStale(path);
         s_.store.read([&] { getFile(item_, path, flags, false); });
         s_.localCopies.flushIfFull();
         local = path;
@@ -127,12 +140,19 @@ void FileOperations::get(std::string& local, std::int32_t flags) {
 
 void FileOperations::getProject(const ItemRef& project, const std::string& folder,
                                 std::int32_t flags, std::vector<std::string>& problems) {
+    // A link would take the files somewhere outside the working folder.
+    if (LocalFile::kind(folder) == LocalFile::Kind::Link && project.id != item_.id) {
+        problems.push_back(quote(folder) + " is a symbolic link, not a folder; " + project.spec +
+                           " was not fetched into it");
+        return;
+    }
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     if (ec) {
         problems.push_back("cannot create the folder " + quote(folder) + ": " + ec.message());
         return;
     }
+    LocalFile::removeStaleTemporaries(folder);
     const bool recursive = (flags & kMaskRecursive) == FlagRecursiveYes;
     for (const ItemRef& child : s_.items.children(project, false)) {
         std::string path;
@@ -291,6 +311,9 @@ bool FileOperations::checkedOutByMe(const ItemRef& file) {
 
 void FileOperations::record(const ItemRef& file, std::int32_t version, const std::string& path,
                             const LocalFile::Status& local) {
+    // A read-only store keeps no record of local copies.
+    if (s_.store.readOnly())
+        return;
     // A record of the same file as it was then stands: whether it vouches was judged when it was
     // made, and a get that changes nothing writes nothing.
     if (const auto known = s_.localCopies.find(s_.user().id, path);
@@ -319,6 +342,8 @@ void FileOperations::checkout(const std::string& comment, const std::string& loc
             throw VssError(quote(item_.spec) + " is checked out by " + co->user + ".");
         }
         const std::string path = fileLocalPath(local, getLocal);
+        if (getLocal)
+            removeStale(path);
         const VersionRow latest = s_.items.latestContent(item_.id);
         if (getLocal)
             getFile(item_, path, flags, true);
@@ -382,6 +407,7 @@ void FileOperations::undoCheckout(const std::string& local, std::int32_t flags) 
                                                          : fileLocalPath({}, false);
         if (path.empty())
             return;
+        removeStale(path);
         const VersionRow latest = s_.items.latestContent(item_.id);
         const bool readOnly = (flags & kMaskReadOnly) != FlagWritable;
         const LocalFile::Status localStatus = LocalFile::status(path);

@@ -5,6 +5,7 @@
 
 #include "Session.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 

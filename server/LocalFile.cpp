@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -33,6 +35,38 @@ std::string randomSuffix() {
     for (int i = 0; i < 12; ++i, v >>= 4)
         s += digits[v & 15];
     return s;
+}
+
+constexpr std::size_t kMaxFileName = 255;
+constexpr std::string_view kTempMark = ".vss-";
+constexpr std::size_t kSuffixLength = 12;
+constexpr std::time_t kStaleSeconds = 60;
+
+// The part of a target's name that its temporary files carry: cut, on a character boundary,
+// so that "." + part + ".vss-" + suffix fits a file name whatever the name's length.
+std::string temporaryStem(const std::string& name) {
+    std::size_t keep = kMaxFileName - 1 - kTempMark.size() - kSuffixLength;
+    if (name.size() <= keep)
+        return name;
+    while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80)
+        --keep;
+    return name.substr(0, keep);
+}
+
+std::string temporaryName(const std::string& name) {
+    return "." + temporaryStem(name) + std::string(kTempMark) + randomSuffix();
+}
+
+// "." + stem + ".vss-" + 12 hex digits; with a stem, that stem only.
+bool isTemporaryName(std::string_view entry, const std::string& stem) {
+    const std::size_t tail = kTempMark.size() + kSuffixLength;
+    if (entry.size() < 2 + tail || entry.front() != '.')
+        return false;
+    const std::string_view mark = entry.substr(entry.size() - tail, kTempMark.size());
+    const std::string_view suffix = entry.substr(entry.size() - kSuffixLength);
+    if (mark != kTempMark || suffix.find_first_not_of("0123456789abcdef") != std::string_view::npos)
+        return false;
+    return stem.empty() || entry.substr(1, entry.size() - 1 - tail) == stem;
 }
 
 void writeAll(int fd, const char* data, std::size_t size, const fs::path& file) {
@@ -169,10 +203,10 @@ LocalFile::Status LocalFile::writeAtomically(const fs::path& target, const Produ
     fs::path temp;
     int fd = -1;
     for (int attempt = 0; fd < 0; ++attempt) {
-        temp = folder / ("." + target.filename().string() + ".vss-" + randomSuffix());
+        temp = folder / temporaryName(target.filename().string());
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd < 0 && (errno != EEXIST || attempt > 20))
-            throw fileError("Cannot write in the folder", folder);
+            throw fileError("Cannot write", target);
     }
     Status written;
     try {
@@ -223,6 +257,28 @@ LocalFile::Status LocalFile::status(const fs::path& file) {
     Status result = statusOf(st);
     result.settled = result.modificationTime < nanoseconds(clockTick()) - kSettleMargin.count();
     return result;
+}
+
+std::vector<fs::path> LocalFile::removeStaleTemporaries(const fs::path& folder,
+                                                        const std::string& name) {
+    std::vector<fs::path> removed;
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return removed;
+    const std::string stem = name.empty() ? std::string() : temporaryStem(name);
+    const std::time_t before = std::time(nullptr) - kStaleSeconds;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!isTemporaryName(entry->d_name, stem))
+            continue;
+        struct stat st {};
+        if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(st.st_mode) || st.st_mtime >= before)
+            continue;
+        if (::unlinkat(::dirfd(dir), entry->d_name, 0) == 0)
+            removed.push_back(folder / entry->d_name);
+    }
+    ::closedir(dir);
+    return removed;
 }
 
 LocalFile::Kind LocalFile::kind(const fs::path& file) {

@@ -46,6 +46,12 @@ public:
         bool durable = false;
     };
 
+    // Removes the temporary files that writes into the folder left behind when their process
+    // died: those older than a minute, of one target name or (name empty) of any. Returns
+    // the paths removed.
+    static std::vector<std::filesystem::path>
+    removeStaleTemporaries(const std::filesystem::path& folder, const std::string& name = {});
+
     enum class Kind { Missing, Plain, Folder, Link, Other };
 
     // What a file's metadata says, from one lstat.

@@ -32,6 +32,12 @@ ItemRef ProjectOperations::add(const std::string& local, const std::string& comm
     checkComment(comment);
     if (local.empty())
         throw invalidArgument("No local file given to add.");
+    // "\" separates folders in a path handed in, but a file here may hold one in its name:
+    // such a name is refused as a name, not reported as a path that does not exist.
+    if (const std::filesystem::path raw(local);
+        raw.filename().string().find('\\') != std::string::npos &&
+        LocalFile::kind(raw) == LocalFile::Kind::Plain)
+        Names::validate(raw.filename().string());
     const std::filesystem::path path = LocalFile::normalize(local);
     const std::string name = path.filename().string();
     Names::validate(name);

@@ -18,7 +18,9 @@ const std::filesystem::path& requireStoreFile(const DatabaseLocation& location) 
     return location.store;
 }
 
-std::string defaultUser() {
+} // namespace
+
+std::string Session::defaultUser() {
     if (const char* user = std::getenv("SSUSER"); user && *user)
         return user;
     try {
@@ -28,8 +30,6 @@ std::string defaultUser() {
                        e.what());
     }
 }
-
-} // namespace
 
 Session::Session(const DatabaseLocation& location)
     : store(requireStoreFile(location), false), contents(store), items(store), users(store),
@@ -62,6 +62,10 @@ void Session::checkIntegrity() {
     } catch (const BusyError&) {
         throw;
     } catch (const VssError& e) {
+        // A full disk or a store that cannot be read is not damage, and no restore mends it.
+        if (!store.lastFailureIsDamage())
+            throw VssError("Cannot read the database store " + quote(location_.store.string()) +
+                           ": " + store.lastFailure());
         problem = e.what();
     }
     if (!problem.empty())

@@ -23,6 +23,8 @@ public:
     // password.
     static std::shared_ptr<Session> open(const std::string& iniPath, const std::string& user,
                                          const std::string& password);
+    // The user a login without a name is for: $SSUSER, else the logon name.
+    static std::string defaultUser();
     // Opens the database of a folder for administration, without a user.
     static std::shared_ptr<Session> openFolder(const std::filesystem::path& folder);
 

@@ -2,15 +2,34 @@
 
 #include <sqlite3.h>
 
+#include <cctype>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <random>
 #include <thread>
+#include <unistd.h>
 
 namespace vss::server {
 
 namespace {
 constexpr int kBusyTimeoutMs = 30000;
 constexpr int kAttempts = 50;
+
+std::string uri(const std::filesystem::path& file) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string out = "file:";
+    for (unsigned char c : file.string()) {
+        if (std::isalnum(c) || std::strchr("/-._~", c) != nullptr) {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += digits[c >> 4];
+            out += digits[c & 15];
+        }
+    }
+    return out;
+}
 
 bool isBusy(int rc) {
     const int primary = rc & 0xff;
@@ -109,40 +128,95 @@ std::string_view Statement::blob(int column) const {
 }
 
 Store::Store(const std::filesystem::path& file, bool create) : file_(file) {
-    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) |
-                      SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE;
-    const int rc = sqlite3_open_v2(file.c_str(), &db_, flags, nullptr);
-    if (rc != SQLITE_OK) {
-        std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
-        sqlite3_close_v2(db_);
-        db_ = nullptr;
-        throw VssError("Cannot open the database store " + quote(file.string()) + ": " + message);
+    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    if (connect(file.string(), flags) && (create || probe())) {
+        readOnly_ = sqlite3_db_readonly(db_, "main") == 1;
+        return;
     }
-    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
-    try {
-        exec("PRAGMA foreign_keys = ON");
-        exec("PRAGMA synchronous = FULL");
-        // A large check-in grows the write-ahead log; give the space back after checkpoints.
-        exec("PRAGMA journal_size_limit = 67108864");
-        if (create)
-            exec("PRAGMA journal_mode = WAL");
-    } catch (const BusyError&) {
-        sqlite3_close_v2(db_);
-        db_ = nullptr;
-        throw;
-    } catch (const VssError& e) {
-        sqlite3_close_v2(db_);
-        db_ = nullptr;
-        // The first statements read the file's header: a file that is not a store fails here.
+    const bool damaged = db_ != nullptr && lastFailureIsDamage();
+    const std::string why = db_ != nullptr ? lastFailure() : std::string("out of memory");
+    const bool unwritable = ::access(file.c_str(), W_OK) != 0 ||
+                            ::access(file.parent_path().c_str(), W_OK) != 0 ||
+                            (db_ != nullptr && sqlite3_db_readonly(db_, "main") == 1);
+    close();
+    // Without write access the log index (-shm) cannot be made: a store nobody here can change
+    // is read as it is on disk.
+    if (!create && !damaged && unwritable) {
+        if (connect(uri(file) + "?immutable=1", SQLITE_OPEN_READONLY | SQLITE_OPEN_URI) &&
+            probe()) {
+            readOnly_ = true;
+            return;
+        }
+        close();
+    }
+    if (damaged)
         throw VssError("The database store " + quote(file.string()) +
-                       " failed its integrity check: " + e.what());
+                       " failed its integrity check: " + why);
+    throw VssError("Cannot open the database store " + quote(file.string()) + ": " + why);
+}
+
+bool Store::connect(const std::string& name, int flags) {
+    if (sqlite3_open_v2(name.c_str(), &db_, flags | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE,
+                        nullptr) != SQLITE_OK)
+        return false;
+    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    const char* const setup[] = {
+        "PRAGMA foreign_keys = ON", "PRAGMA synchronous = FULL",
+        // A large check-in grows the write-ahead log; give the space back after checkpoints.
+        "PRAGMA journal_size_limit = 67108864"};
+    for (const char* pragma : setup)
+        if (sqlite3_exec(db_, pragma, nullptr, nullptr, nullptr) != SQLITE_OK)
+            return false;
+    return (flags & SQLITE_OPEN_CREATE) == 0 ||
+           sqlite3_exec(db_, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+void Store::close() {
+    for (auto& [sql, cached] : cache_)
+        sqlite3_finalize(cached->stmt);
+    cache_.clear();
+    sqlite3_close_v2(db_);
+    db_ = nullptr;
+}
+
+bool Store::probe() {
+    return sqlite3_exec(db_, "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr) ==
+           SQLITE_OK;
+}
+
+bool Store::lastFailureIsDamage() const {
+    const int primary = sqlite3_errcode(db_) & 0xff;
+    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
+}
+
+std::string Store::lastFailure() const {
+    const int code = sqlite3_errcode(db_);
+    const int error = sqlite3_system_errno(db_);
+    const std::string message = sqlite3_errmsg(db_);
+    switch (code & 0xff) {
+    case SQLITE_FULL:
+        return "the disk is full (" + message + ")";
+    case SQLITE_READONLY:
+        return "it is read-only (" + message + ")";
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return message;
+    default:
+        break;
     }
+    if (error == ENOSPC || error == EDQUOT)
+        return "the disk is full (" + message + ")";
+    if (error == EROFS)
+        return "the file system is read-only (" + message + ")";
+    if (error == EACCES || error == EPERM)
+        return "permission denied (" + message + ")";
+    if (error != 0)
+        return message + " (" + std::strerror(error) + ")";
+    return message;
 }
 
 Store::~Store() {
-    for (auto& [sql, cached] : cache_)
-        sqlite3_finalize(cached->stmt);
-    sqlite3_close_v2(db_);
+    close();
 }
 
 void Store::check(int rc, std::string_view what) const {
@@ -186,10 +260,16 @@ void Store::exec(const std::string& sql) {
 }
 
 void Store::write(const std::function<void()>& body) {
+    if (readOnly_ && depth_ == 0)
+        throw VssError("The database store " + quote(file_.string()) +
+                       " is read-only: it can be read, but nothing in it can be changed.");
     transaction("BEGIN IMMEDIATE", Sync::Full, body);
 }
 
 void Store::writeCache(const std::function<void()>& body) {
+    if (readOnly_ && depth_ == 0)
+        throw VssError("The database store " + quote(file_.string()) +
+                       " is read-only: it can be read, but nothing in it can be changed.");
     transaction("BEGIN IMMEDIATE", Sync::Normal, body);
 }
 

@@ -68,6 +68,14 @@ public:
     Store& operator=(const Store&) = delete;
 
     const std::filesystem::path& file() const { return file_; }
+    // A store that this process cannot change (a read-only file, folder or file system) is
+    // opened for reading only; write() then raises.
+    bool readOnly() const { return readOnly_; }
+    // Why the last failing call failed, in words a user can act on: a full disk, a read-only
+    // or unreadable store, damage.
+    std::string lastFailure() const;
+    // The last failing call found the file damaged or not a store at all.
+    bool lastFailureIsDamage() const;
 
     // A cached statement; when the cached one is in use (nested iteration) a fresh one.
     Statement prepare(const std::string& sql);
@@ -96,6 +104,11 @@ private:
     void transaction(const char* begin, std::optional<Sync> sync,
                      const std::function<void()>& body);
     void setSync(Sync sync);
+    // Opens and sets up the connection; false, with the connection's error kept, on failure.
+    bool connect(const std::string& name, int flags);
+    void close();
+    // Reads the store's header; false, with the connection's error kept, when that fails.
+    bool probe();
 
     struct Cached {
         sqlite3_stmt* stmt = nullptr;
@@ -107,6 +120,7 @@ private:
     std::unordered_map<std::string, std::unique_ptr<Cached>> cache_;
     int depth_ = 0;
     Sync sync_ = Sync::Full;
+    bool readOnly_ = false;
 };
 
 } // namespace vss::server

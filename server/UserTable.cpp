@@ -70,6 +70,11 @@ std::vector<std::string> UserTable::names() {
     return result;
 }
 
+bool UserTable::isAdministrator(const User& user) {
+    auto q = store_.prepare("SELECT MIN(id) FROM users");
+    return q.step() && q.integer(0) == user.id;
+}
+
 User UserTable::authenticate(const std::string& name, const std::string& password) {
     auto user = find(name);
     if (!user)

@@ -25,6 +25,8 @@ public:
     void add(const std::string& name, const std::string& password);
     void setPassword(const std::string& name, const std::string& password);
     std::vector<std::string> names();
+    // The administrator is the user the database was created with (the first user).
+    bool isAdministrator(const User& user);
 
     // Raises, naming the user, unless the password is right. A user without a password opens
     // with an empty one.

@@ -40,18 +40,34 @@ std::filesystem::path Context::databaseFolder() const {
 }
 
 std::string Context::loginPassword() {
-    return passwordFromStdin ? readStdinLine("the password") : std::string();
+    if (passwordFromStdin)
+        return readStdinLine("the password");
+    if (!vss::admin::hasPassword(databaseFolder(), user))
+        return {};
+    std::string line;
+    if (!nextStdinLine(line))
+        throw RefusedError("the user " + (user.empty() ? std::string("you log in as") : user) +
+                           " has a password: write it on the first line of standard input");
+    return line;
+}
+
+vss::admin::Login Context::logIn() {
+    const std::string password = loginPassword();
+    return vss::admin::login(databaseFolder(), user, password);
+}
+
+bool Context::nextStdinLine(std::string& line) {
+    if (!std::getline(std::cin, line))
+        return false;
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return true;
 }
 
 std::string Context::readStdinLine(std::string_view what) {
-    if (stdinTaken_)
-        throw UsageError("standard input holds only one line, but two were asked for");
-    stdinTaken_ = true;
     std::string line;
-    if (!std::getline(std::cin, line))
-        throw UsageError("expected " + std::string(what) + " on the first line of standard input");
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
+    if (!nextStdinLine(line))
+        throw UsageError("expected " + std::string(what) + " on a line of standard input");
     return line;
 }
 

@@ -2,6 +2,8 @@
 // where the login password comes from.
 #pragma once
 
+#include <vss/VssAdmin.h>
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -19,16 +21,20 @@ public:
     // when none is named anywhere, RefusedError when the registry cannot be read.
     std::filesystem::path databaseFolder() const;
 
-    // The login password: standard input's first line with --password-stdin, else empty.
+    // The login password: standard input's first line with --password-stdin or when the user
+    // has a password, else empty. Raises RefusedError when the user has one and standard input
+    // holds none.
     std::string loginPassword();
+    // Logs in to the database as the user; raises when the login is refused.
+    vss::admin::Login logIn();
 
-    // The first line of standard input, without its line end. Standard input holds one line
-    // for one reader only, so a second call raises. `what` names the line in the error raised
-    // when standard input is empty.
+    // The next line of standard input, without its line end: the login password (when one is
+    // read) comes first, a new password after it. `what` names the line in the error raised
+    // when standard input has no more lines.
     std::string readStdinLine(std::string_view what);
 
 private:
-    bool stdinTaken_ = false;
+    bool nextStdinLine(std::string& line);
 };
 
 } // namespace ss

@@ -30,41 +30,58 @@ fs::path absoluteFolder(const fs::path& folder) {
     return result;
 }
 
-void refuseStdinConflict(const Context& context) {
-    if (context.passwordFromStdin)
-        throw UsageError("this command reads a new password from standard input; do not give "
-                         "--password-stdin before the command as well");
+void requireAdministrator(const vss::admin::Login& login, const std::string& what) {
+    if (!login.administrator)
+        throw RefusedError("only the database's administrator may " + what + "; " + login.user +
+                           " is not the administrator");
+}
+
+// User names compare without regard to ASCII case, as the database keeps them.
+bool sameUser(std::string a, std::string b) {
+    auto lower = [](std::string& s) {
+        for (char& c : s)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+    };
+    lower(a);
+    lower(b);
+    return a == b;
 }
 
 int runCreate(Context&, const ParsedArguments& args) {
     const std::string admin = args.value("--admin").value_or("Admin");
     if (admin.empty())
         throw UsageError("option '--admin' needs a non-empty name");
+    const std::string group = args.value("--group").value_or("");
+    if (args.has("--group") && group.empty())
+        throw UsageError("option '--group' needs a group name");
     const fs::path folder = absoluteFolder(args.positional[0]);
-    vss::admin::createDatabase(folder, admin);
+    vss::admin::createDatabase(folder, admin, group);
     std::cout << "Created the database in " << folder.string() << " with the user " << admin
               << "\n";
     return kExitOk;
 }
 
 int runAddUser(Context& context, const ParsedArguments& args) {
+    requireAdministrator(context.logIn(), "add users");
     std::string password;
-    if (args.has("--password-stdin")) {
-        refuseStdinConflict(context);
+    if (args.has("--password-stdin"))
         password = context.readStdinLine("the new user's password");
-    }
     vss::admin::addUser(context.databaseFolder(), args.positional[0], password);
     return kExitOk;
 }
 
 int runPassword(Context& context, const ParsedArguments& args) {
-    refuseStdinConflict(context);
+    const vss::admin::Login login = context.logIn();
+    if (!sameUser(login.user, args.positional[0]))
+        requireAdministrator(login, "set another user's password");
     const std::string password = context.readStdinLine("the new password");
     vss::admin::setPassword(context.databaseFolder(), args.positional[0], password);
     return kExitOk;
 }
 
 int runUsers(Context& context, const ParsedArguments&) {
+    context.logIn();
     for (const std::string& user : vss::admin::users(context.databaseFolder()))
         std::cout << user << "\n";
     return kExitOk;
@@ -90,6 +107,7 @@ int runRegister(Context& context, const ParsedArguments& args) {
     const fs::path folder = absoluteFolder(context.databaseFolder());
     if (!fs::is_regular_file(folder / "srcsafe.ini"))
         throw RefusedError("no database in " + folder.string() + " (srcsafe.ini is missing)");
+    context.logIn();
     const std::string name = args.value("--name").value_or(folder.filename().string());
     if (name.empty())
         throw UsageError("option '--name' needs a non-empty name");
@@ -110,6 +128,7 @@ int runRegister(Context& context, const ParsedArguments& args) {
 }
 
 int runVerify(Context& context, const ParsedArguments&) {
+    context.logIn();
     const vss::admin::VerifyReport report = vss::admin::verify(context.databaseFolder());
     for (const std::string& problem : report.problems)
         std::cout << problem << "\n";
@@ -126,18 +145,22 @@ int runVerify(Context& context, const ParsedArguments&) {
 std::vector<Command> databaseCommands() {
     return {
         {"create",
-         "DIR [--admin NAME]",
+         "DIR [--admin NAME] [--group GROUP]",
          "Create a new database in DIR with one administrator without a password.",
-         "  --admin NAME   the administrator's name (default: Admin)\n"
-         "DIR is created when missing and must not hold a database yet.",
-         {{"--admin", true}},
+         "  --admin NAME    the administrator's name (default: Admin)\n"
+         "  --group GROUP   share the database with the members of GROUP (default: it is "
+         "yours alone)\n"
+         "DIR is created when missing and must not hold a database yet. Its folders and files "
+         "are open to you alone (0700, 0600), or with --group to GROUP as well (2770, 0660).",
+         {{"--admin", true}, {"--group", true}},
          1,
          1,
          runCreate},
         {"adduser",
          "NAME [--password-stdin]",
-         "Add a user to the database.",
-         "  --password-stdin   read the user's password from standard input's first line\n"
+         "Add a user to the database (the administrator only).",
+         "  --password-stdin   read the user's password from standard input (the line after "
+         "your own password, if you have one)\n"
          "Without it the user has no password. Passwords are never taken from the command "
          "line.",
          {{"--password-stdin", false}},
@@ -146,8 +169,9 @@ std::vector<Command> databaseCommands() {
          runAddUser},
         {"password",
          "NAME",
-         "Set a user's password to standard input's first line (an empty line removes it).",
-         "",
+         "Set a user's password to a line of standard input (an empty line removes it).",
+         "Your own password, if you have one, comes first on standard input, the new one on the "
+         "next line. Only the administrator sets another user's password.",
          {},
          1,
          1,

@@ -28,6 +28,9 @@ std::pair<std::string, std::string> splitSpec(std::string spec) {
     const std::size_t slash = spec.rfind('/');
     if (!spec.starts_with("$/") || slash == std::string::npos || slash + 1 == spec.size())
         throw RefusedError("'" + spec + "' does not name a new project below \"$/\"");
+    // The parent's own "//" would pass as its trailing separator.
+    if (spec.find("//") != std::string::npos)
+        throw RefusedError("'" + spec + "' is not a valid path: a name in it is empty");
     return {slash == 1 ? std::string("$/") : spec.substr(0, slash), spec.substr(slash + 1)};
 }
 
@@ -115,6 +118,7 @@ int runDir(Context& context, const ParsedArguments& args) {
 
 int runStatus(Context& context, const ParsedArguments& args) {
     const std::string project = args.positional.empty() ? "$/" : args.positional[0];
+    context.logIn();
     for (const auto& c : vss::admin::checkouts(context.databaseFolder(), project))
         std::cout << c.spec << "  " << c.user << "  " << c.localPath << "\n";
     return kExitOk;
@@ -182,6 +186,7 @@ std::int32_t versionNumber(const ParsedArguments& args) {
 
 int runCat(Context& context, const ParsedArguments& args) {
     const std::int32_t version = versionNumber(args);
+    context.logIn();
     vss::admin::writeVersion(context.databaseFolder(), args.positional[0], version, std::cout);
     std::cout.flush();
     if (!std::cout)

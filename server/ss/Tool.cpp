@@ -40,6 +40,7 @@ void printToolHelp() {
                  "current database)\n"
               << "  --user NAME       log in as NAME (default: $SSUSER, else the logon name)\n"
               << "  --password-stdin  read the login password from standard input's first line\n"
+              << "                    (it is read without this option when the user has one)\n"
               << "\nCommands:\n";
     for (const Command& c : commands()) {
         std::string head = "  " + std::string(c.name);
@@ -91,34 +92,46 @@ std::size_t parseGlobalOptions(const std::vector<std::string>& args, Context& co
 }
 
 int dispatch(const std::vector<std::string>& args) {
-    Context context;
-    bool help = false;
-    const std::size_t at = parseGlobalOptions(args, context, help);
-    if (at == args.size()) {
-        if (!help)
-            throw UsageError("no command given; 'ss --help' lists the commands");
+    Invocation invocation = parseCommandLine(args);
+    if (invocation.command == nullptr) {
         printToolHelp();
         return kExitOk;
+    }
+    if (invocation.help) {
+        printCommandHelp(*invocation.command);
+        return kExitOk;
+    }
+    return invocation.command->run(invocation.context, invocation.arguments);
+}
+
+} // namespace
+
+Invocation parseCommandLine(const std::vector<std::string>& args) {
+    Invocation invocation;
+    const std::size_t at = parseGlobalOptions(args, invocation.context, invocation.help);
+    if (at == args.size()) {
+        if (!invocation.help)
+            throw UsageError("no command given; 'ss --help' lists the commands");
+        return invocation;
     }
     const Command* command = findCommand(args[at]);
     if (command == nullptr)
         throw UsageError("unknown command '" + args[at] + "'; 'ss --help' lists the commands");
+    invocation.command = command;
     const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(at) + 1,
                                         args.end());
-    const ParsedArguments parsed = parseArguments(command->name, command->options, rest);
-    if (help || parsed.helpRequested) {
-        printCommandHelp(*command);
-        return kExitOk;
+    invocation.arguments = parseArguments(command->name, command->options, rest);
+    if (invocation.help || invocation.arguments.helpRequested) {
+        invocation.help = true;
+        return invocation;
     }
-    const std::size_t count = parsed.positional.size();
+    const std::size_t count = invocation.arguments.positional.size();
     if (count < command->minArguments || count > command->maxArguments)
         throw UsageError(std::string(count < command->minArguments ? "missing" : "too many") +
                          " arguments; usage: ss " + std::string(command->name) + " " +
                          std::string(command->synopsis));
-    return command->run(context, parsed);
+    return invocation;
 }
-
-} // namespace
 
 int runTool(int argc, char** argv) {
     std::ios::sync_with_stdio(false);

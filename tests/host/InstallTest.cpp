@@ -107,7 +107,7 @@ TEST_F(InstallTest, RegisteredFromThePrefixTheInstalledServerRunsTheInstalledHos
     ASSERT_EQ(testenv::run({bin("ss").string(), "create", database.string()}).exitCode, 0);
     const std::string user = testenv::TestEnvironment::currentUser();
     if (strcasecmp(user.c_str(), "Admin") != 0)
-        ss({"adduser", user});
+        ss({"--user", "Admin", "adduser", user});
     ss({"register", "--name", "Main", "--current"});
     const auto server = reg::readValue(reg::Root::LocalMachine, kServerClassKey, "");
     ASSERT_TRUE(server.has_value());

@@ -26,11 +26,21 @@ namespace testenv {
 
 namespace fs = std::filesystem;
 
-std::filesystem::path ssTool() { return QM_SS_PATH; }
-std::filesystem::path serverLibrary() { return QM_SERVER_LIBRARY; }
-std::filesystem::path addinLibrary() { return QM_ADDIN_LIBRARY; }
-std::filesystem::path hostProgram() { return QM_IDEHOST_PATH; }
-std::filesystem::path regTool() { return QM_REG_PATH; }
+std::filesystem::path ssTool() {
+    return QM_SS_PATH;
+}
+std::filesystem::path serverLibrary() {
+    return QM_SERVER_LIBRARY;
+}
+std::filesystem::path addinLibrary() {
+    return QM_ADDIN_LIBRARY;
+}
+std::filesystem::path hostProgram() {
+    return QM_IDEHOST_PATH;
+}
+std::filesystem::path regTool() {
+    return QM_REG_PATH;
+}
 
 namespace {
 
@@ -210,8 +220,8 @@ std::filesystem::path TestEnvironment::createDatabase(const std::string& name,
     ss({"create", folder.string()});
     database_ = folder;
     if (strcasecmp(user.c_str(), "Admin") != 0)
-        ss({"adduser", user});
-    ss({"register", "--name", name});
+        ss({"adduser", user}, {}, true, "Admin");
+    ss({"register", "--name", name}, {}, true, "Admin");
     return folder;
 }
 
@@ -258,6 +268,8 @@ std::string TestEnvironment::read(const std::filesystem::path& file) {
     return text.str();
 }
 
-std::string TestEnvironment::currentUser() { return sys::logonName(); }
+std::string TestEnvironment::currentUser() {
+    return sys::logonName();
+}
 
 } // namespace testenv

@@ -40,9 +40,10 @@ public:
     const std::filesystem::path& root() const { return root_; }
     std::filesystem::path registryFolder() const { return root_ / "registry"; }
 
-    // `ss create` in root()/name, then `ss adduser` for `user` (no password) unless it is the
-    // administrator, then `ss register --name name`: the server class, SCCServerPath and the
-    // database under "Databases". The database becomes current() for ss() calls.
+    // `ss create` in root()/name, then, as the administrator Admin, `ss adduser` for `user` (no
+    // password) unless it is the administrator, then `ss register --name name`: the server class,
+    // SCCServerPath and the database under "Databases". The database becomes current() for ss()
+    // calls.
     std::filesystem::path createDatabase(const std::string& name = "Main",
                                          const std::string& user = currentUser());
     const std::filesystem::path& current() const { return database_; }

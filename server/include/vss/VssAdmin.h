@@ -23,12 +23,26 @@ public:
 
 // Creates srcsafe.ini and the store in the folder (created when missing; must not hold a
 // database yet), with one user `adminUser` without a password and the root project "$/".
+// The database is private to its creator (folders 0700, files 0600) unless a group (name or
+// number) is given to share it with: then folders are 2770 and files 0660, of that group.
 VSS_ADMIN_API void createDatabase(const std::filesystem::path& folder,
-                                  const std::string& adminUser = "Admin");
+                                  const std::string& adminUser = "Admin",
+                                  const std::string& group = {});
 
 // The database folder as Open would pick it for an empty ini path: $SSDIR, else the registry's
 // current database, else the first registered one. Raises when there is none.
 VSS_ADMIN_API std::filesystem::path defaultDatabaseFolder();
+
+struct Login {
+    std::string user; // as the database spells it
+    bool administrator = false;
+};
+// Checks a user's password as opening the database does (an empty user name means $SSUSER,
+// else the logon name); raises when the login is refused.
+VSS_ADMIN_API Login login(const std::filesystem::path& folder, const std::string& user,
+                          const std::string& password);
+// Whether the user has a password; false for a user the database does not know.
+VSS_ADMIN_API bool hasPassword(const std::filesystem::path& folder, const std::string& user);
 
 // An empty password means the user has none.
 VSS_ADMIN_API void addUser(const std::filesystem::path& folder, const std::string& user,

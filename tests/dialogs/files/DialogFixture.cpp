@@ -9,7 +9,7 @@
 
 void DialogFixture::SetUp() {
     const auto folder = env.createDatabase();
-    env.ss({"adduser", "Other"});
+    env.ss({"adduser", "Other"}, {}, true, "Admin");
     env.ss({"mkproj", "$/Proj"});
     work = env.root() / "work";
     std::vector<std::string> add{"add", "$/Proj"};

@@ -31,8 +31,8 @@ void addKnownFiles(TestEnvironment& env, const std::string& project, int count, 
 TEST_F(SsTest, TwoProcessesCheckingOutTheSameFilesLeaveEachWithOneOwner) {
     constexpr int kCount = 100;
     const fs::path db = env.createDatabase("Main");
-    env.ss({"adduser", "alice"});
-    env.ss({"adduser", "bob"});
+    env.ss({"adduser", "alice"}, {}, true, "Admin");
+    env.ss({"adduser", "bob"}, {}, true, "Admin");
     addKnownFiles(env, "$/Race", kCount, 100);
 
     const std::map<std::string, std::string> other{{"alice", "bob"}, {"bob", "alice"}};

@@ -95,20 +95,20 @@ TEST_F(SsTest, PasswordsAreReadFromStandardInputOnly) {
         EXPECT_TRUE(isUsageError(ssTry(args))) << ::testing::PrintToString(args);
     EXPECT_EQ(lines(env.ss({"users"}).out).size(), 2u) << "a refused adduser added a user";
 
-    env.ss({"adduser", "carol", "--password-stdin"}, "s3cret\n");
+    env.ss({"adduser", "carol", "--password-stdin"}, "s3cret\n", true, "Admin");
     EXPECT_EQ(ssTry({"--password-stdin", "dir"}, "s3cret\n", "carol").exitCode, 0);
     EXPECT_TRUE(isRefused(ssTry({"--password-stdin", "dir"}, "wrong\n", "carol"), ""));
     EXPECT_TRUE(isRefused(ssTry({"dir"}, "", "carol"), ""));
 
-    env.ss({"password", "carol"}, "n3w\r\n");
+    env.ss({"password", "carol"}, "n3w\r\n", true, "Admin");
     EXPECT_EQ(ssTry({"--password-stdin", "dir"}, "n3w\n", "carol").exitCode, 0);
     EXPECT_TRUE(isRefused(ssTry({"--password-stdin", "dir"}, "s3cret\n", "carol"), ""));
     // An empty line removes the password; no line at all is a mistake.
-    EXPECT_TRUE(isUsageError(ssTry({"password", "carol"})));
-    env.ss({"password", "carol"}, "\n");
+    EXPECT_TRUE(isUsageError(ssTry({"password", "carol"}, "", "Admin")));
+    env.ss({"password", "carol"}, "\n", true, "Admin");
     EXPECT_EQ(ssTry({"dir"}, "", "carol").exitCode, 0);
-    // One line of standard input cannot be both the login and the new password.
-    EXPECT_TRUE(isUsageError(ssTry({"--password-stdin", "password", "carol"}, "x\n")));
+    // The login password and the new password are two lines.
+    EXPECT_TRUE(isUsageError(ssTry({"--password-stdin", "password", "carol"}, "\n", "Admin")));
 }
 
 TEST_F(SsTest, CreateMakesADatabaseFoundByDbOrSsdir) {
@@ -116,8 +116,9 @@ TEST_F(SsTest, CreateMakesADatabaseFoundByDbOrSsdir) {
     const auto created = ssBare({"create", folder.string(), "--admin", "Boss"});
     ASSERT_EQ(created.exitCode, 0) << created.err;
     EXPECT_TRUE(fs::exists(folder / "srcsafe.ini"));
-    EXPECT_EQ(ssBare({"--db", folder.string(), "users"}).out, "Boss\n");
-    EXPECT_EQ(ssBare({"users"}, "", {{"SSDIR", folder.string()}}).out, "Boss\n");
+    EXPECT_EQ(ssBare({"--db", folder.string(), "--user", "Boss", "users"}).out, "Boss\n");
+    EXPECT_EQ(ssBare({"users"}, "", {{"SSDIR", folder.string()}, {"SSUSER", "Boss"}}).out,
+              "Boss\n");
     EXPECT_TRUE(isRefused(ssBare({"create", folder.string()}), ""));
 }
 
@@ -248,7 +249,7 @@ protected:
         env.ss({"add", "$/Demo", a.string()});
         env.ss({"mkproj", "$/Demo/Sub"});
         env.ss({"add", "$/Demo/Sub", env.write(work() / "Sub" / "c.txt", "c\n").string()});
-        env.ss({"adduser", "bob"});
+        env.ss({"adduser", "bob"}, {}, true, "Admin");
         fs::create_directories(bobs());
         env.ss({"workfold", "$/Demo", bobs().string()}, {}, true, "bob");
     }
@@ -325,6 +326,14 @@ TEST_F(SsTest, VerifyPassesOnASoundStoreAndFailsOnADamagedOne) {
     std::string head = TestEnvironment::read(store).substr(0, 100);
     env.write(store, head + garbage);
     EXPECT_TRUE(isRefused(ssTry({"verify"}), ""));
+}
+
+TEST_F(SsTest, AnEmptyNameAnywhereInAProjectPathIsRefused) {
+    createDemoProject();
+    for (const char* spec : {"$//P", "$/Demo//z", "$/Demo//", "$/Demo/x//y"}) {
+        EXPECT_TRUE(isRefused(ssTry({"mkproj", spec}), "")) << spec;
+    }
+    EXPECT_EQ(env.ss({"dir", "$/Demo"}).out, "");
 }
 
 } // namespace
