@@ -10,10 +10,11 @@ class Merge3 {
 public:
     struct Result {
         bool conflict = false;
-        std::string text;
+        std::string text; // the merged text; empty on a conflict
     };
 
-    // Raises when the texts differ in too many places to merge.
+    // When one side equals the base, the other side is the result as it stands; otherwise
+    // git's merge (xdiff, through libgit2) decides. Raises VssError when the engine fails.
     static Result merge(const std::string& base, const std::string& mine,
                         const std::string& theirs);
 };

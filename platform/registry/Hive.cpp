@@ -2,80 +2,55 @@
 
 #include "RegFile.h"
 
-#include <QString>
+#include <vector>
 
 namespace reg::detail {
 
 namespace {
 
-bool isAscii(std::string_view s) {
-    for (char c : s)
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    return true;
-}
-
-char lowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-template <class Items, class Name>
-auto findByName(Items& items, std::string_view name, Name nameOf) -> decltype(items.begin()) {
-    for (auto it = items.begin(); it != items.end(); ++it)
-        if (sameName(nameOf(*it), name))
-            return it;
-    return items.end();
-}
-
-std::string_view keyName(const Hive::Key& k) {
-    return k.name;
-}
-std::string_view entryName(const Hive::Entry& e) {
-    return e.name;
-}
-
-void refuseLineBreaks(std::string_view name, const char* what) {
+void checkName(std::string_view name, const char* what) {
     if (name.find_first_of("\r\n") != std::string_view::npos)
         throw RegistryError(std::string("A registry ") + what + " name may not hold a line break");
+    if (name.find('\0') != std::string_view::npos)
+        throw RegistryError(std::string("A registry ") + what +
+                            " name may not hold a NUL character");
+    if (!isValidUtf8(name))
+        throw RegistryError(std::string("A registry ") + what + " name must be valid UTF-8");
+}
+
+void checkText(std::string_view text) {
+    if (text.find('\0') != std::string_view::npos)
+        throw RegistryError("A registry string may not hold a NUL character");
+    if (!isValidUtf8(text))
+        throw RegistryError("A registry string must be valid UTF-8");
+}
+
+void checkData(const Value& value) {
+    if (value.isString())
+        checkText(value.text);
+    if (value.type == ValueType::MultiString)
+        for (const std::string& text : value.strings)
+            checkText(text);
 }
 
 } // namespace
 
-bool sameName(std::string_view a, std::string_view b) {
-    if (isAscii(a) && isAscii(b)) {
-        if (a.size() != b.size())
-            return false;
-        for (std::size_t i = 0; i < a.size(); ++i)
-            if (lowerAscii(a[i]) != lowerAscii(b[i]))
-                return false;
-        return true;
-    }
-    const QString qa = QString::fromUtf8(a.data(), static_cast<qsizetype>(a.size()));
-    const QString qb = QString::fromUtf8(b.data(), static_cast<qsizetype>(b.size()));
-    return qa.compare(qb, Qt::CaseInsensitive) == 0;
-}
-
 const Hive::Entry* Hive::Key::findValue(std::string_view valueName) const {
-    const auto it = findByName(values, valueName, entryName);
-    return it == values.end() ? nullptr : &*it;
+    return values.find(valueName);
 }
 
 void Hive::Key::setValue(std::string_view valueName, const Value& value) {
-    const auto it = findByName(values, valueName, entryName);
-    if (it != values.end()) {
-        it->value = value;
+    checkData(value);
+    if (Entry* existing = values.find(valueName)) {
+        existing->value = value;
         return;
     }
-    refuseLineBreaks(valueName, "value");
-    values.push_back({std::string(valueName), value});
+    checkName(valueName, "value");
+    values.append({std::string(valueName), value});
 }
 
 bool Hive::Key::removeValue(std::string_view valueName) {
-    const auto it = findByName(values, valueName, entryName);
-    if (it == values.end())
-        return false;
-    values.erase(it);
-    return true;
+    return values.erase(valueName);
 }
 
 Hive Hive::parse(Root root, std::string_view text, const std::string& fileName) {
@@ -100,52 +75,76 @@ Hive Hive::parse(Root root, std::string_view text, const std::string& fileName) 
 std::string Hive::serialize() const {
     std::string out(kHeader);
     out += "\n\n";
-    appendSections(out, top_, rootName(root_), true);
+    appendSections(out, top_, rootName(root_), Sections::Needed);
     return out;
 }
 
 std::string Hive::exportText(const Key& key, const std::string& displayName) {
     std::string out(kHeader);
     out += "\n\n";
-    appendSections(out, key, displayName, false);
+    appendSections(out, key, displayName, Sections::Every);
     return out;
 }
 
-void Hive::appendSections(std::string& out, const Key& key, const std::string& fullName,
-                          bool skipWhenEmpty) {
-    if (!skipWhenEmpty || !key.values.empty()) {
+// Depth first in creation order, with one path buffer and a stack of its own, so neither the
+// call stack nor memory grows with the depth beyond one frame per level.
+void Hive::appendSections(std::string& out, const Key& top, std::string path, Sections which) {
+    const auto write = [&](const Key& key, bool isTop) {
+        const bool needed = !key.values.empty() || (key.subkeys.empty() && !isTop);
+        if (which == Sections::Needed && !needed)
+            return;
         out += '[';
-        out += fullName;
+        out += path;
         out += "]\n";
         for (const Entry& entry : key.values)
             out += formatValueLine(entry.name, entry.value);
         out += '\n';
+    };
+    struct Frame {
+        const Key* key;
+        std::size_t next;
+        std::size_t pathLength;
+    };
+    write(top, true);
+    std::vector<Frame> stack{{&top, 0, path.size()}};
+    while (!stack.empty()) {
+        Frame& frame = stack.back();
+        if (frame.next == frame.key->subkeys.size()) {
+            stack.pop_back();
+            continue;
+        }
+        const Key& sub = frame.key->subkeys[frame.next++];
+        path.resize(frame.pathLength);
+        path += '\\';
+        path += sub.name;
+        write(sub, false);
+        stack.push_back({&sub, 0, path.size()});
     }
-    for (const Key& sub : key.subkeys)
-        appendSections(out, sub, fullName + "\\" + sub.name, false);
 }
 
 const Hive::Key* Hive::find(std::string_view keyPath) const {
     const Key* key = &top_;
     for (std::string_view part : keyParts(keyPath)) {
-        const auto it = findByName(key->subkeys, part, keyName);
-        if (it == key->subkeys.end())
+        key = key->subkeys.find(part);
+        if (!key)
             return nullptr;
-        key = &*it;
     }
     return key;
 }
 
 Hive::Key& Hive::ensure(std::string_view keyPath) {
+    const std::vector<std::string_view> parts = keyParts(keyPath);
+    if (parts.size() > kMaxKeyDepth)
+        throw RegistryError("A registry key may be nested at most " + std::to_string(kMaxKeyDepth) +
+                            " levels deep");
     Key* key = &top_;
-    for (std::string_view part : keyParts(keyPath)) {
-        auto it = findByName(key->subkeys, part, keyName);
-        if (it == key->subkeys.end()) {
-            refuseLineBreaks(part, "key");
-            key->subkeys.push_back({std::string(part), {}, {}});
-            it = key->subkeys.end() - 1;
+    for (std::string_view part : parts) {
+        Key* sub = key->subkeys.find(part);
+        if (!sub) {
+            checkName(part, "key");
+            sub = &key->subkeys.append({std::string(part), {}, {}});
         }
-        key = &*it;
+        key = sub;
     }
     return *key;
 }
@@ -156,16 +155,11 @@ bool Hive::remove(std::string_view keyPath) {
         return false;
     Key* parent = &top_;
     for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
-        const auto it = findByName(parent->subkeys, parts[i], keyName);
-        if (it == parent->subkeys.end())
+        parent = parent->subkeys.find(parts[i]);
+        if (!parent)
             return false;
-        parent = &*it;
     }
-    const auto it = findByName(parent->subkeys, parts.back(), keyName);
-    if (it == parent->subkeys.end())
-        return false;
-    parent->subkeys.erase(it);
-    return true;
+    return parent->subkeys.erase(parts.back());
 }
 
 } // namespace reg::detail

@@ -12,6 +12,8 @@
 namespace reg::detail {
 
 inline constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
+// The older header, whose files hold strings as 8-bit text (read as UTF-8) instead of UTF-16.
+inline constexpr std::string_view kHeader4 = "REGEDIT4";
 
 struct ValueLine {
     std::string name;           // empty for the default value "@"
@@ -22,7 +24,7 @@ struct Section {
     Root root = Root::CurrentUser; // as written; ClassesRoot is not yet resolved
     std::string key;               // normalised, "" for the root itself
     bool remove = false;           // [-KEY]
-    std::vector<ValueLine> values;
+    std::vector<ValueLine> values; // none for a deleted key: its values are ignored
 };
 
 enum class ParseMode {
@@ -30,6 +32,7 @@ enum class ParseMode {
     Import // an import file: [-KEY] and "Name"=- are allowed
 };
 
+// The text is UTF-8 (a byte-order mark is skipped) or UTF-16LE with its byte-order mark.
 // Raises RegistryError "<fileName>, line N: <reason>" for text that does not parse.
 std::vector<Section> parseRegText(std::string_view text, const std::string& fileName,
                                   ParseMode mode);

@@ -32,13 +32,14 @@ const char kUsage[] =
     "  reg delete KEY [/v NAME | /ve] [/f]\n"
     "      Deletes KEY with its subkeys, or one value. /f does not ask.\n"
     "  reg import FILE.reg\n"
-    "      Applies a .reg file (\"Windows Registry Editor Version 5.00\" format).\n"
+    "      Applies a .reg file (\"Windows Registry Editor Version 5.00\" in UTF-8 or UTF-16LE,\n"
+    "      or \"REGEDIT4\").\n"
     "  reg export KEY FILE.reg [/y]\n"
     "      Writes KEY and its subkeys to a .reg file. /y overwrites without asking.\n"
     "\n"
     "KEY is ROOT\\Sub\\Key with ROOT one of HKEY_CURRENT_USER (HKCU), HKEY_LOCAL_MACHINE (HKLM),\n"
-    "HKEY_CLASSES_ROOT (HKCR). /ve names the default value. The hives live in the folder named\n"
-    "by $QUILLMOOR_REGISTRY (default $XDG_CONFIG_HOME/quillmoor/registry).\n"
+    "HKEY_CLASSES_ROOT (HKCR), HKEY_USERS (HKU). /ve names the default value. The hives live in\n"
+    "the folder named by $QUILLMOOR_REGISTRY (default $XDG_CONFIG_HOME/quillmoor/registry).\n"
     "Exit codes: 0 success, 1 refused operation, 2 bad usage.\n";
 
 struct UsageError {
@@ -88,7 +89,7 @@ KeyName parseKey(const std::string& text) {
     const std::optional<reg::Root> root = reg::parseRoot(rootText);
     if (!root)
         throw UsageError{"invalid key \"" + text +
-                         "\": it must start with HKCU, HKLM, HKCR or their full names"};
+                         "\": it must start with HKCU, HKLM, HKCR, HKU or their full names"};
     std::string path = slash == std::string::npos ? std::string() : text.substr(slash + 1);
     std::string display = reg::rootName(*root);
     if (!path.empty())
@@ -154,23 +155,57 @@ bool confirm(const std::string& question) {
 }
 
 std::string typeName(reg::ValueType type) {
-    switch (type) {
-    case reg::ValueType::String:
-        return "REG_SZ";
-    case reg::ValueType::ExpandString:
-        return "REG_EXPAND_SZ";
-    case reg::ValueType::Dword:
-        return "REG_DWORD";
-    }
-    return "REG_NONE";
+    static const char* const names[] = {"REG_NONE",
+                                        "REG_SZ",
+                                        "REG_EXPAND_SZ",
+                                        "REG_BINARY",
+                                        "REG_DWORD",
+                                        "REG_DWORD_BIG_ENDIAN",
+                                        "REG_LINK",
+                                        "REG_MULTI_SZ",
+                                        "REG_RESOURCE_LIST",
+                                        "REG_FULL_RESOURCE_DESCRIPTOR",
+                                        "REG_RESOURCE_REQUIREMENTS_LIST",
+                                        "REG_QWORD"};
+    const auto number = static_cast<std::uint32_t>(type);
+    if (number < std::size(names))
+        return names[number];
+    char buffer[24];
+    std::snprintf(buffer, sizeof buffer, "0x%x", static_cast<unsigned>(number));
+    return buffer;
 }
 
+// The data as reg.exe shows it: numbers in hexadecimal, the strings of a multi-string joined
+// by "\0", and raw data as upper-case hex digits.
 std::string dataText(const reg::Value& value) {
-    if (value.type != reg::ValueType::Dword)
+    char buffer[24];
+    switch (value.type) {
+    case reg::ValueType::String:
+    case reg::ValueType::ExpandString:
         return value.text;
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "0x%x", static_cast<unsigned>(value.dword));
-    return buffer;
+    case reg::ValueType::Dword:
+        std::snprintf(buffer, sizeof buffer, "0x%x", static_cast<unsigned>(value.dword));
+        return buffer;
+    case reg::ValueType::Qword:
+        std::snprintf(buffer, sizeof buffer, "0x%llx",
+                      static_cast<unsigned long long>(value.qword));
+        return buffer;
+    case reg::ValueType::MultiString: {
+        std::string joined;
+        for (std::size_t i = 0; i < value.strings.size(); ++i)
+            joined += (i ? "\\0" : "") + value.strings[i];
+        return joined;
+    }
+    default: {
+        std::string hex;
+        for (char c : value.bytes) {
+            std::snprintf(buffer, sizeof buffer, "%02X",
+                          static_cast<unsigned>(static_cast<unsigned char>(c)));
+            hex += buffer;
+        }
+        return hex;
+    }
+    }
 }
 
 void printValue(const std::string& name, const reg::Value& value) {

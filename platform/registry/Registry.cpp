@@ -95,15 +95,22 @@ std::string rootName(Root root) {
         return "HKEY_LOCAL_MACHINE";
     case Root::ClassesRoot:
         return "HKEY_CLASSES_ROOT";
+    case Root::Users:
+        return "HKEY_USERS";
     }
     return {};
 }
 
 std::optional<Root> parseRoot(std::string_view name) {
     static const std::pair<std::string_view, Root> names[] = {
-        {"HKEY_CURRENT_USER", Root::CurrentUser},   {"HKCU", Root::CurrentUser},
-        {"HKEY_LOCAL_MACHINE", Root::LocalMachine}, {"HKLM", Root::LocalMachine},
-        {"HKEY_CLASSES_ROOT", Root::ClassesRoot},   {"HKCR", Root::ClassesRoot}};
+        {"HKEY_CURRENT_USER", Root::CurrentUser},
+        {"HKCU", Root::CurrentUser},
+        {"HKEY_LOCAL_MACHINE", Root::LocalMachine},
+        {"HKLM", Root::LocalMachine},
+        {"HKEY_CLASSES_ROOT", Root::ClassesRoot},
+        {"HKCR", Root::ClassesRoot},
+        {"HKEY_USERS", Root::Users},
+        {"HKU", Root::Users}};
     for (const auto& [text, root] : names)
         if (equalsNoCase(name, text))
             return root;

@@ -14,19 +14,61 @@
 namespace reg {
 
 // HKEY_CLASSES_ROOT is a view of HKEY_LOCAL_MACHINE\Software\Classes.
-enum class Root { CurrentUser, LocalMachine, ClassesRoot };
+enum class Root { CurrentUser, LocalMachine, ClassesRoot, Users };
 
-enum class ValueType : std::uint32_t { String = 1, ExpandString = 2, Dword = 4 };
+// The registry's type numbers. A value of any other number keeps its data as raw bytes.
+enum class ValueType : std::uint32_t {
+    None = 0,
+    String = 1,
+    ExpandString = 2,
+    Binary = 3,
+    Dword = 4,
+    MultiString = 7,
+    Qword = 11
+};
+
+// Keys nest at most this deep below their root, as on the platform the registry stands in for.
+inline constexpr std::size_t kMaxKeyDepth = 512;
 
 struct Value {
     ValueType type = ValueType::String;
     std::uint32_t dword = 0;
-    std::string text; // UTF-8; for String and ExpandString
+    std::string text; // UTF-8 without NUL; for String and ExpandString
+    std::uint64_t qword = 0;
+    std::vector<std::string> strings; // MultiString, each UTF-8 without NUL
+    std::string bytes;                // the data of every other type
 
-    static Value fromDword(std::uint32_t v) { return {ValueType::Dword, v, {}}; }
-    static Value fromString(std::string s, ValueType t = ValueType::String) {
-        return {t, 0, std::move(s)};
+    static Value fromDword(std::uint32_t v) {
+        Value value;
+        value.type = ValueType::Dword;
+        value.dword = v;
+        return value;
     }
+    static Value fromString(std::string s, ValueType t = ValueType::String) {
+        Value value;
+        value.type = t;
+        value.text = std::move(s);
+        return value;
+    }
+    static Value fromQword(std::uint64_t v) {
+        Value value;
+        value.type = ValueType::Qword;
+        value.qword = v;
+        return value;
+    }
+    static Value fromMultiString(std::vector<std::string> list) {
+        Value value;
+        value.type = ValueType::MultiString;
+        value.strings = std::move(list);
+        return value;
+    }
+    static Value fromBytes(std::string data, ValueType t = ValueType::Binary) {
+        Value value;
+        value.type = t;
+        value.bytes = std::move(data);
+        return value;
+    }
+    bool isString() const { return type == ValueType::String || type == ValueType::ExpandString; }
     friend bool operator==(const Value&, const Value&) = default;
 };
 
@@ -45,11 +87,12 @@ std::filesystem::path hiveFolder();
 std::filesystem::path hiveFile(Root root);
 
 std::string rootName(Root root); // "HKEY_CURRENT_USER", ...
-// Accepts full names and the short forms HKCU, HKLM, HKCR, in any case.
+// Accepts full names and the short forms HKCU, HKLM, HKCR, HKU, in any case.
 std::optional<Root> parseRoot(std::string_view name);
 
 // Key paths use "\" between parts; names compare without regard to case and keep their case.
-// The default value of a key has the empty name.
+// The default value of a key has the empty name. Names and string data must be UTF-8 without
+// NUL characters, and keys nest at most kMaxKeyDepth deep; anything else raises RegistryError.
 bool keyExists(Root root, std::string_view key);
 void createKey(Root root, std::string_view key);
 std::optional<Value> readValue(Root root, std::string_view key, std::string_view name);
@@ -59,7 +102,8 @@ void writeValue(Root root, std::string_view key, std::string_view name, const Va
 bool deleteValue(Root root, std::string_view key, std::string_view name);
 bool deleteKey(Root root, std::string_view key); // with all its subkeys
 
-// .reg files: "Windows Registry Editor Version 5.00" text with [HKEY_...\Key] sections.
+// .reg files: "Windows Registry Editor Version 5.00" (UTF-8, or UTF-16LE with a byte-order mark)
+// or "REGEDIT4" text with [HKEY_...\Key] sections.
 void importFile(const std::filesystem::path& file);
 void exportKey(Root root, std::string_view key, const std::filesystem::path& file);
 

@@ -79,7 +79,7 @@ std::string RegistryAccessor::readString(std::string_view name) const {
     const std::optional<Value> value = readValue(name);
     if (!value)
         return {};
-    if (value->type == ValueType::Dword)
+    if (!value->isString())
         throw RegistryError("The registry value " + describe(root_, *open_, name) +
                             " is not a string");
     return value->text;

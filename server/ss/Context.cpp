@@ -2,12 +2,26 @@
 
 #include "Errors.h"
 
+#include <registry/Registry.h>
 #include <vss/VssAdmin.h>
 
 #include <cstdlib>
 #include <iostream>
 
 namespace ss {
+
+namespace {
+
+bool registryReadable() {
+    try {
+        reg::keyExists(reg::Root::LocalMachine, "Software");
+        return true;
+    } catch (const reg::RegistryError&) {
+        return false;
+    }
+}
+
+} // namespace
 
 std::filesystem::path Context::databaseFolder() const {
     if (databaseOption)
@@ -16,7 +30,11 @@ std::filesystem::path Context::databaseFolder() const {
         return folder;
     try {
         return vss::admin::defaultDatabaseFolder();
-    } catch (const vss::admin::AdminError&) {
+    } catch (const vss::admin::AdminError& e) {
+        // A hive that cannot be read is no missing option: the server's message names the
+        // file and the line.
+        if (!registryReadable())
+            throw RefusedError(e.what());
         throw UsageError("no database given: use --db DIR or set SSDIR");
     }
 }

@@ -16,7 +16,7 @@ public:
     bool passwordFromStdin = false;                      // --password-stdin
 
     // --db, else $SSDIR, else the registered current (or first) database; raises UsageError
-    // when none is named anywhere.
+    // when none is named anywhere, RefusedError when the registry cannot be read.
     std::filesystem::path databaseFolder() const;
 
     // The login password: standard input's first line with --password-stdin, else empty.

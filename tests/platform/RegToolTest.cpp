@@ -92,7 +92,7 @@ TEST_F(RegToolTest, FailuresAndBadUsageHaveTheirExitCodes) {
 
     for (const QStringList& args :
          {QStringList{}, QStringList{"frobnicate"}, QStringList{"query"},
-          QStringList{"query", "HKEY_USERS\\X"}, QStringList{"add", "HKCU\\X", "/v"},
+          QStringList{"query", "HKEY_NOBODY\\X"}, QStringList{"add", "HKCU\\X", "/v"},
           QStringList{"add", "HKCU\\X", "/v", "N", "/t", "REG_DWORD", "/d", "twelve"},
           QStringList{"add", "HKCU\\X", "/v", "N", "/t", "REG_BINARY"},
           QStringList{"add", "HKCU\\X", "/z"}, QStringList{"export", "HKCU\\X"}}) {

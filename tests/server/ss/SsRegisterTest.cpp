@@ -5,6 +5,7 @@
 #include <registry/Registry.h>
 
 #include <filesystem>
+#include <fstream>
 
 namespace sstest {
 namespace {
@@ -55,6 +56,17 @@ TEST_F(SsTest, RegisterRefusesAMissingLibraryOrDatabase) {
         isRefused(ssBare({"--db", env.root().string(), "register", "--name", "X"}), "srcsafe.ini"));
     EXPECT_EQ(text(Root::LocalMachine, kSourceSafeKey, "SCCServerPath"), before);
     EXPECT_FALSE(reg::readValue(Root::LocalMachine, kDatabasesKey, "X"));
+}
+
+TEST_F(SsTest, DamagedMachineHiveIsReportedWithItsFileAndLine) {
+    const fs::path db = env.createDatabase("Main");
+    const fs::path hive = reg::hiveFile(Root::LocalMachine);
+    std::ofstream(hive) << "Windows Registry Editor Version 5.00\n\n"
+                           "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\SourceSafe\\Databases]\n"
+                           "\"Main\"=\"/srv/vss\n";
+    EXPECT_TRUE(isRefused(ssBare({"dir", "$/"}), hive.string() + ", line 4"));
+    // Given a database, the registry is not needed.
+    EXPECT_EQ(ssBare({"--db", db.string(), "dir", "$/"}).exitCode, 0);
 }
 
 } // namespace

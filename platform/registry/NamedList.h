@@ -1,0 +1,63 @@
+// Registry names (of keys and values) and an ordered list of named entries with hashed lookup.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace reg::detail {
+
+// The name with its case folded (ASCII directly, other text by Unicode simple case folding):
+// two names are the same name when their folded forms are equal.
+std::string foldName(std::string_view name);
+bool sameName(std::string_view a, std::string_view b);
+
+// Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or values past
+// U+10FFFF).
+bool isValidUtf8(std::string_view text);
+
+// Entries (anything with a `name`) in the order they were added, found by name in constant
+// time, so a key with tens of thousands of subkeys or values loads in linear time.
+template <class T> class NamedList {
+public:
+    T* find(std::string_view name) {
+        const auto it = index_.find(foldName(name));
+        return it == index_.end() ? nullptr : &items_[it->second];
+    }
+    const T* find(std::string_view name) const {
+        const auto it = index_.find(foldName(name));
+        return it == index_.end() ? nullptr : &items_[it->second];
+    }
+    // The caller has made sure no entry of that name exists.
+    T& append(T item) {
+        index_.emplace(foldName(item.name), items_.size());
+        items_.push_back(std::move(item));
+        return items_.back();
+    }
+    bool erase(std::string_view name) {
+        const auto it = index_.find(foldName(name));
+        if (it == index_.end())
+            return false;
+        const std::size_t at = it->second;
+        index_.erase(it);
+        items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(at));
+        for (auto& entry : index_)
+            if (entry.second > at)
+                --entry.second;
+        return true;
+    }
+
+    std::size_t size() const { return items_.size(); }
+    bool empty() const { return items_.empty(); }
+    const T& operator[](std::size_t i) const { return items_[i]; }
+    auto begin() const { return items_.begin(); }
+    auto end() const { return items_.end(); }
+
+private:
+    std::vector<T> items_;
+    std::unordered_map<std::string, std::size_t> index_; // folded name -> position
+};
+
+} // namespace reg::detail
