@@ -134,4 +134,29 @@ TEST_F(RegToolTest, ExportAndImportFiles) {
     EXPECT_NE(missing.err.find(file + ".missing"), std::string::npos);
 }
 
+TEST_F(RegToolTest, QueryShowsEveryTypeAsRegExeDoes) {
+    const std::string file = (registry_.root() / "types.reg").string();
+    std::ofstream(file) << "Windows Registry Editor Version 5.00\n\n"
+                           "[HKEY_USERS\\S-1-5-21\\T]\n"
+                           "\"Bin\"=hex:00,ff,1a\n"
+                           "\"Multi\"=hex(7):61,00,00,00,62,00,63,00,00,00,00,00\n"
+                           "\"Quad\"=hex(b):01,02,03,04,05,06,07,08\n"
+                           "\"Expand\"=hex(2):25,00,54,00,25,00,00,00\n"
+                           "\"None\"=hex(0):\n"
+                           "\"Big\"=hex(5):00,00,00,01\n"
+                           "\"Odd\"=hex(100):01\n";
+    ASSERT_EQ(reg({"import", QString::fromStdString(file)}).exitCode, 0);
+    const ToolRun run = reg({"query", "HKU\\S-1-5-21\\T"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "\nHKEY_USERS\\S-1-5-21\\T\n"
+                       "    Bin    REG_BINARY    00FF1A\n"
+                       "    Multi    REG_MULTI_SZ    a\\0bc\n"
+                       "    Quad    REG_QWORD    0x807060504030201\n"
+                       "    Expand    REG_EXPAND_SZ    %T%\n"
+                       "    None    REG_NONE    \n"
+                       "    Big    REG_DWORD_BIG_ENDIAN    00000001\n"
+                       "    Odd    0x100    01\n"
+                       "\n");
+}
+
 } // namespace
