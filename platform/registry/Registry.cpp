@@ -207,7 +207,7 @@ void importFile(const fs::path& file) {
         byHive[at.root].emplace_back(std::move(at.key), &section);
     }
     for (const auto& [root, items] : byHive)
-        detail::modifyHive(root, [&](Hive& hive) {
+        detail::modifyHive(root, [&items = items](Hive& hive) {
             for (const auto& [key, section] : items)
                 applySection(hive, key, *section);
             return true;
