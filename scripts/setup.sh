@@ -10,7 +10,7 @@ shift || true
 packages=(
   cmake ninja-build g++ pkg-config ccache
   qt6-base-dev libsqlite3-dev libsodium-dev libzstd-dev libgit2-dev
-  libgtest-dev libgmock-dev libbenchmark-dev diffutils
+  libgtest-dev libgmock-dev libbenchmark-dev diffutils clang libclang-rt-14-dev
   fonts-dejavu-core
   dpkg-dev
 )
