@@ -90,9 +90,10 @@ std::map<std::string, std::string> Config::parseIni(std::string_view text) {
         if (line.empty() || line[0] == '#' || line[0] == ';' || line[0] == '[')
             continue;
         const auto eq = line.find('=');
-        if (eq == std::string::npos)
+        const std::string key = eq == std::string::npos ? std::string() : trim(line.substr(0, eq));
+        if (key.empty())
             continue;
-        values[Names::fold(trim(line.substr(0, eq)))] = trim(line.substr(eq + 1));
+        values[Names::fold(key)] = trim(line.substr(eq + 1));
     }
     return values;
 }
