@@ -1,6 +1,6 @@
 #include "DelphiProject.h"
 
-#include "ReadOnly.h"
+#include <system/ReadOnly.h>
 
 #include <QDir>
 #include <QFile>

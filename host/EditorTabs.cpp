@@ -1,6 +1,6 @@
 #include "EditorTabs.h"
 
-#include "ReadOnly.h"
+#include <system/ReadOnly.h>
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "FileStateIcons.h"
 
-#include "ReadOnly.h"
+#include <system/ReadOnly.h>
 
 #include <QFileInfo>
 #include <QPainter>

@@ -4,11 +4,11 @@
 #include "AddinMenu.h"
 #include "EditorTabs.h"
 #include "ErrorBox.h"
-#include "MessageBoxWatcher.h"
 #include "MessagePane.h"
 #include "ProjectBinding.h"
 #include "ProjectPane.h"
 #include "ToolServices.h"
+#include <script/MessageBoxWatcher.h>
 
 #include <QApplication>
 #include <QDateTime>

@@ -1,25 +1,19 @@
-// Runs a host script headless. A timer steps through the lines; a line that opens a modal
-// window (a verb, a click on OK that asks a question) does not return until that window has
-// closed, and the timer keeps stepping inside the window's own event loop, so the following
-// lines drive it. Waiting lines (window, answer, idle) are polled on later steps.
+// The host's script mode: the host's own commands (projects, files, the add-in's menu) on top of
+// the window commands every script knows. The first step loads the add-in, so that the script
+// can drive whatever INITVCS0013 shows (the login dialog).
 #pragma once
 
-#include "JsonReporter.h"
-#include "ScriptLine.h"
+#include <script/JsonReporter.h>
+#include <script/ScriptHost.h>
+#include <script/ScriptStepper.h>
 
-#include <QElapsedTimer>
-#include <QObject>
-#include <QPointer>
 #include <memory>
 #include <optional>
 
 class MainWindow;
-class WindowWatcher;
 
-class ScriptRunner : public QObject {
+class ScriptRunner : public ScriptHost {
 public:
-    // The add-in (library, or none) is loaded by the first step, so that the script can drive
-    // whatever INITVCS0013 shows (the login dialog).
     ScriptRunner(MainWindow& host, QList<ScriptLine> lines, std::optional<QString> addinLibrary,
                  JsonReporter& reporter);
     ~ScriptRunner() override;
@@ -27,48 +21,20 @@ public:
     // Starts stepping; the application's event loop ends with the script's exit code.
     void start();
 
-    static constexpr int kWaitSeconds = 10;
+    // The host's commands and their argument counts.
+    static const ScriptCommands& hostCommands();
+
+    QWidget& mainWindow() override;
+    const ScriptCommands& commands() const override;
+    void startUp() override;
+    void run(const ScriptLine& line) override;
 
 private:
-    enum class Wait { None, Window, MessageBox, Idle };
-
-    void tick();
-    void step();
-    void startAddin();
-    bool waitOver();
-    void beginWait(Wait kind, const QString& caption = {});
-    void execute(const ScriptLine& line);
-    void hostCommand(const ScriptLine& line);
-    void windowCommand(const ScriptLine& line);
-    QWidget* activeWindow() const;
-    QWidget* control(const QString& name) const;
-    void answer(const QString& which);
-    void expect(const QString& name, const QString& property, const QString& value);
-    void writeFile(const QString& path, const QString& text);
-    void shot(const QString& file);
+    void verb(const QString& number);
     void reportMenu();
-    void reportMessageBox(QWidget* box, const QJsonValue& answer);
-
-    // Stops running lines and closes what is still open; the event loop then ends with code.
-    void finish(int code, const QString& reason = {}, const ScriptLine* line = nullptr);
-    void unwindStep();
 
     MainWindow& host_;
-    QList<ScriptLine> lines_;
     std::optional<QString> addinLibrary_;
     JsonReporter& reporter_;
-    std::unique_ptr<WindowWatcher> watcher_;
-
-    qsizetype next_ = 0;
-    int running_ = 0; // lines still on the stack, inside a modal window's loop
-    bool addinStarted_ = false;
-    Wait wait_ = Wait::None;
-    QString waitCaption_;
-    int waitLine_ = 0;
-    qint64 waitLeft_ = 0; // milliseconds
-    QElapsedTimer sinceLastStep_;
-
-    std::optional<int> exitCode_;
-    QElapsedTimer unwinding_;
-    QPointer<QWidget> lastClosed_;
+    std::unique_ptr<ScriptStepper> stepper_;
 };

@@ -1,45 +1,27 @@
 // idehost: the IDE host stand-in. With a project (and a display) it opens its main window;
 // with --script it runs the same host headless and drives it line by line.
 #include "AddinLoader.h"
-#include "JsonReporter.h"
 #include "MainWindow.h"
-#include "ScriptLine.h"
 #include "ScriptRunner.h"
+
+#include <script/ScriptFile.h>
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QFile>
 #include <QMessageBox>
 #include <QTimer>
 #include <cstdio>
 
 namespace {
 
-std::optional<QString> readScript(const QString& name, QString& text) {
-    QFile file;
-    const bool opened = name == u"-" ? file.open(stdin, QIODevice::ReadOnly)
-                                     : (file.setFileName(name), file.open(QIODevice::ReadOnly));
-    if (!opened)
-        return QStringLiteral("cannot read the script %1: %2").arg(name, file.errorString());
-    text = QString::fromUtf8(file.readAll());
-    return std::nullopt;
-}
-
 int runScript(MainWindow& window, const QString& scriptName, const std::optional<QString>& addin,
               const QString& project) {
     JsonReporter reporter;
-    QString text;
-    QList<ScriptLine> lines;
-    try {
-        if (const auto error = readScript(scriptName, text))
-            throw ScriptError(error->toStdString());
-        lines = ScriptLine::parseScript(text);
-    } catch (const ScriptError& error) {
-        reporter.report(QStringLiteral("script-error"),
-                        {{QStringLiteral("text"), QString::fromStdString(error.what())}});
-        reporter.report(QStringLiteral("end"), {{QStringLiteral("exit"), 2}});
+    std::optional<QList<ScriptLine>> loaded =
+        loadScript(scriptName, ScriptRunner::hostCommands(), reporter);
+    if (!loaded)
         return 2;
-    }
+    QList<ScriptLine> lines = std::move(*loaded);
     if (!project.isEmpty()) {
         ScriptLine open;
         open.command = QStringLiteral("open");

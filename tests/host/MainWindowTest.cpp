@@ -3,11 +3,12 @@
 // the window in script mode.
 #include "MainWindow.h"
 #include "AddinMenu.h"
-#include "JsonReporter.h"
 #include "MessagePane.h"
 #include "ProjectPane.h"
 #include "ScriptRunner.h"
 #include "TestEnvironment.h"
+
+#include <script/JsonReporter.h>
 
 #include <QAction>
 #include <QApplication>

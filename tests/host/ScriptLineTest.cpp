@@ -1,5 +1,7 @@
 // Splitting script lines: quotes, escapes, comments, and the commands' argument counts.
-#include "ScriptLine.h"
+#include "ScriptRunner.h"
+
+#include <script/ScriptLine.h>
 
 #include <gtest/gtest.h>
 
@@ -15,7 +17,8 @@ TEST(ScriptLineTest, SplitsWordsAndQuotedArgumentsWithEscapes) {
 }
 
 TEST(ScriptLineTest, BlankLinesAndCommentsAreSkipped) {
-    const auto lines = ScriptLine::parseScript("# a comment\n\n   \nidle\r\nmenu\n");
+    const auto lines =
+        ScriptLine::parseScript("# a comment\n\n   \nidle\r\nmenu\n", ScriptRunner::hostCommands());
     ASSERT_EQ(lines.size(), 2);
     EXPECT_EQ(lines[0].command, "idle");
     EXPECT_EQ(lines[0].number, 4);
@@ -25,7 +28,7 @@ TEST(ScriptLineTest, BlankLinesAndCommentsAreSkipped) {
 TEST(ScriptLineTest, BadLinesNameTheirLineNumber) {
     const auto errorOf = [](const char* script) {
         try {
-            ScriptLine::parseScript(script);
+            ScriptLine::parseScript(script, ScriptRunner::hostCommands());
         } catch (const ScriptError& error) {
             return std::string(error.what());
         }

@@ -1,7 +1,8 @@
 #include "ReadOnly.h"
 
+#include "System.h"
+
 #include <QFile>
-#include <system/System.h>
 
 bool isReadOnlyFile(const QString& path) {
     try {

@@ -1,31 +1,23 @@
 #include "ScriptLine.h"
 
-#include <QHash>
+#include <QDir>
+#include <QFileInfo>
 
 namespace {
 
-struct Arity {
-    int min;
-    int max; // -1: any number
-};
-
-const QHash<QString, Arity>& commands() {
-    static const QHash<QString, Arity> table = {
-        {QStringLiteral("open"), {1, 1}},          {QStringLiteral("new-project"), {1, 1}},
-        {QStringLiteral("close-project"), {0, 0}}, {QStringLiteral("edit"), {1, 1}},
-        {QStringLiteral("save"), {0, 0}},          {QStringLiteral("write"), {2, 2}},
-        {QStringLiteral("add"), {1, 1}},           {QStringLiteral("remove"), {1, 1}},
-        {QStringLiteral("menu"), {0, 0}},          {QStringLiteral("verb"), {1, 1}},
-        {QStringLiteral("idle"), {0, 0}},          {QStringLiteral("window"), {1, 1}},
-        {QStringLiteral("select"), {2, -1}},       {QStringLiteral("deselect"), {2, -1}},
-        {QStringLiteral("dblclick"), {2, 2}},      {QStringLiteral("click"), {1, 1}},
-        {QStringLiteral("type"), {2, 2}},          {QStringLiteral("clear"), {1, 1}},
-        {QStringLiteral("choose"), {2, 2}},        {QStringLiteral("check"), {2, 2}},
-        {QStringLiteral("expand"), {2, 2}},        {QStringLiteral("pick"), {2, 2}},
-        {QStringLiteral("key"), {2, 2}},           {QStringLiteral("answer"), {1, 1}},
-        {QStringLiteral("closebox"), {0, 0}},      {QStringLiteral("dump"), {0, 0}},
-        {QStringLiteral("shot"), {1, 1}},          {QStringLiteral("expect"), {3, 3}},
-        {QStringLiteral("print"), {1, 1}},
+// The commands of every script: waiting, files, and acting on the active window's controls.
+const ScriptCommands& windowCommands() {
+    static const ScriptCommands table = {
+        {QStringLiteral("write"), {2, 2}},     {QStringLiteral("idle"), {0, 0}},
+        {QStringLiteral("window"), {1, 1}},    {QStringLiteral("select"), {2, -1}},
+        {QStringLiteral("deselect"), {2, -1}}, {QStringLiteral("dblclick"), {2, 2}},
+        {QStringLiteral("click"), {1, 1}},     {QStringLiteral("type"), {2, 2}},
+        {QStringLiteral("clear"), {1, 1}},     {QStringLiteral("choose"), {2, 2}},
+        {QStringLiteral("check"), {2, 2}},     {QStringLiteral("expand"), {2, 2}},
+        {QStringLiteral("pick"), {2, 2}},      {QStringLiteral("key"), {2, 2}},
+        {QStringLiteral("answer"), {1, 1}},    {QStringLiteral("closebox"), {0, 0}},
+        {QStringLiteral("dump"), {0, 0}},      {QStringLiteral("shot"), {1, 1}},
+        {QStringLiteral("expect"), {3, 3}},    {QStringLiteral("print"), {1, 1}},
     };
     return table;
 }
@@ -90,25 +82,32 @@ ScriptLine ScriptLine::parse(const QString& text, int number) {
     return line;
 }
 
-QList<ScriptLine> ScriptLine::parseScript(const QString& text) {
+QList<ScriptLine> ScriptLine::parseScript(const QString& text, const ScriptCommands& own) {
     QList<ScriptLine> lines;
     const QStringList rows = text.split(u'\n');
     for (int i = 0; i < rows.size(); ++i) {
         ScriptLine line = parse(rows[i], i + 1);
         if (line.command.isEmpty())
             continue;
-        line.validate();
+        line.validate(own);
         lines.append(line);
     }
     return lines;
 }
 
-void ScriptLine::validate() const {
-    const auto found = commands().constFind(command);
+void ScriptLine::validate(const ScriptCommands& own) const {
     const std::string where = "line " + std::to_string(number) + ": ";
-    if (found == commands().constEnd())
-        throw ScriptError(where + "unknown command \"" + command.toStdString() + "\"");
+    auto found = windowCommands().constFind(command);
+    if (found == windowCommands().constEnd()) {
+        found = own.constFind(command);
+        if (found == own.constEnd())
+            throw ScriptError(where + "unknown command \"" + command.toStdString() + "\"");
+    }
     const int count = static_cast<int>(args.size());
     if (count < found->min || (found->max >= 0 && count > found->max))
         throw ScriptError(where + "wrong number of arguments for " + command.toStdString());
+}
+
+QString absoluteScriptPath(const QString& path) {
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }

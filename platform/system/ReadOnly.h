@@ -1,5 +1,5 @@
 // Whether a file is read-only in the version-control sense: no write permission bit set. The
-// check ignores who runs the host, since a working copy left read-only is one not checked out,
+// check ignores who runs the program, since a working copy left read-only is one not checked out,
 // even for a user whose rights would allow writing it.
 #pragma once
 
