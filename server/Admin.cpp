@@ -264,6 +264,7 @@ VerifyReport verify(const fs::path& folder) {
         problemsOf("PRAGMA foreign_key_check");
         if (!report.problems.empty())
             return report;
+        Schema::open(s.store);
         checkNames(s, report);
         std::vector<std::int64_t> ids;
         {

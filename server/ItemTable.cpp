@@ -36,8 +36,8 @@ ItemRef ItemTable::root() {
 std::optional<ItemRef> ItemTable::child(const ItemRef& project, const std::string& name) {
     auto q = store_.prepare("SELECT l.child_id, l.name, l.deleted, i.type FROM links l "
                             "JOIN items i ON i.id = l.child_id "
-                            "WHERE l.parent_id = ?1 AND l.name = ?2 COLLATE NOCASE");
-    q.bind(1, project.id).bind(2, name);
+                            "WHERE l.parent_id = ?1 AND l.folded = ?2");
+    q.bind(1, project.id).bind(2, Names::fold(name));
     if (!q.step())
         return std::nullopt;
     ItemRef r;
@@ -142,18 +142,28 @@ ItemRef ItemTable::create(const ItemRef& parent, const std::string& name, int ty
     return r;
 }
 
+void ItemTable::requireFree(const ItemRef& project, const std::string& name) {
+    const auto existing = child(project, name);
+    if (!existing)
+        return;
+    std::string message = "The project " + quote(project.spec) + " already has an item named " +
+                          quote(existing->name) + (existing->deleted ? " (deleted)" : "");
+    if (existing->name != name)
+        message += ", which is the same name as " + quote(name) + " when case is ignored";
+    throw VssError(message + ".");
+}
+
 void ItemTable::link(const ItemRef& parent, std::int64_t childId, const std::string& name) {
     Names::validate(name);
-    if (auto existing = child(parent, name))
-        throw VssError("The project " + quote(parent.spec) + " already has an item named " +
-                       quote(existing->name) + (existing->deleted ? " (deleted)." : "."));
+    requireFree(parent, name);
     store_
-        .prepare("INSERT INTO links(parent_id, child_id, name, position) "
+        .prepare("INSERT INTO links(parent_id, child_id, name, position, folded) "
                  "VALUES(?1, ?2, ?3, (SELECT COALESCE(MAX(position), 0) + 1 FROM links "
-                 "WHERE parent_id = ?1))")
+                 "WHERE parent_id = ?1), ?4)")
         .bind(1, parent.id)
         .bind(2, childId)
         .bind(3, name)
+        .bind(4, Names::fold(name))
         .run();
 }
 

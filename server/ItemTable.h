@@ -67,6 +67,8 @@ public:
     // True when `project` is `ancestor` or lies below it.
     bool isWithin(std::int64_t project, std::int64_t ancestor);
 
+    // Raises, naming the item there, when the project has a child of that name in any case.
+    void requireFree(const ItemRef& project, const std::string& name);
     // A new item linked as the last child of the parent; the name must be free.
     ItemRef create(const ItemRef& parent, const std::string& name, int type, bool binary);
     void link(const ItemRef& parent, std::int64_t childId, const std::string& name);

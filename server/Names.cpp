@@ -2,6 +2,8 @@
 
 #include "Errors.h"
 
+#include <system/CaseFold.h>
+
 namespace vss::server {
 
 namespace {
@@ -80,11 +82,7 @@ std::string Names::childSpec(const std::string& parentSpec, const std::string& n
 }
 
 std::string Names::fold(std::string_view name) {
-    std::string s(name);
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return s;
+    return sys::foldCase(name);
 }
 
 bool Names::equal(std::string_view a, std::string_view b) {

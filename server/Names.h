@@ -25,7 +25,8 @@ public:
     static std::vector<std::string> parseSpec(const std::string& spec);
     static std::string childSpec(const std::string& parentSpec, const std::string& name);
 
-    // Names compare without regard to case (ASCII letters, as the store's index does).
+    // Names compare without regard to case: Unicode simple case folding (sys::foldCase), the
+    // folding the store's name index holds.
     static std::string fold(std::string_view name);
     static bool equal(std::string_view a, std::string_view b);
 };

@@ -45,9 +45,7 @@ ItemRef ProjectOperations::add(const std::string& local, const std::string& comm
     ItemRef file;
     s_.store.write([&] {
         requireLiveProject();
-        if (auto existing = s_.items.child(item_, name))
-            throw VssError("The project " + quote(item_.spec) + " already has an item named " +
-                           quote(existing->name) + (existing->deleted ? " (deleted)." : "."));
+        s_.items.requireFree(item_, name);
         const ContentInfo content = s_.contents.put(path);
         file = s_.items.create(item_, name, kFile, content.binary);
         s_.items.addVersion(file.id, {s_.user().name, "Created", comment, content.id,

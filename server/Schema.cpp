@@ -1,6 +1,13 @@
 #include "Schema.h"
 
+#include "Names.h"
+
+#include <system/CaseFold.h>
+
 #include <ctime>
+#include <map>
+#include <unordered_map>
+#include <vector>
 
 namespace vss::server {
 
@@ -35,8 +42,9 @@ CREATE TABLE links(
   name TEXT NOT NULL,
   position INTEGER NOT NULL,
   deleted INTEGER NOT NULL DEFAULT 0,
+  folded TEXT NOT NULL DEFAULT '',
   PRIMARY KEY(parent_id, child_id)) WITHOUT ROWID;
-CREATE UNIQUE INDEX links_by_name ON links(parent_id, name COLLATE NOCASE);
+CREATE UNIQUE INDEX links_by_name ON links(parent_id, folded);
 CREATE INDEX links_by_position ON links(parent_id, position);
 CREATE INDEX links_by_child ON links(child_id);
 CREATE TABLE versions(
@@ -78,6 +86,104 @@ CREATE TABLE local_copies(
   PRIMARY KEY(user_id, path)) WITHOUT ROWID;
 )sql";
 
+// What shape the tables have and which case folding the folded names follow.
+struct Stamp {
+    std::string schema;
+    std::string folding;
+    bool current() const {
+        return schema == std::to_string(Schema::kVersion) &&
+               folding == std::to_string(sys::caseFoldingVersion());
+    }
+};
+
+// An empty schema when the file is no store of ours.
+Stamp readStamp(Store& store) {
+    Stamp stamp;
+    try {
+        auto q = store.prepare("SELECT key, value FROM config WHERE key IN ('schema', 'folding')");
+        while (q.step())
+            (q.text(0) == "schema" ? stamp.schema : stamp.folding) = q.text(1);
+    } catch (const BusyError&) {
+        throw;
+    } catch (const VssError&) {
+        stamp.schema.clear();
+    }
+    return stamp;
+}
+
+void writeStamp(Store& store) {
+    auto put = store.prepare("INSERT OR REPLACE INTO config(key, value) VALUES(?1, ?2)");
+    put.bind(1, "schema").bind(2, std::to_string(Schema::kVersion)).run();
+    put.reset();
+    put.bind(1, "folding").bind(2, std::to_string(sys::caseFoldingVersion())).run();
+}
+
+// The spec of a project from the links in memory; the first link of an item is its place.
+std::string specOf(const std::unordered_map<std::int64_t, std::pair<std::int64_t, std::string>>& up,
+                   std::int64_t id) {
+    std::vector<const std::string*> names;
+    for (std::int64_t at = id; at != Schema::kRootId;) {
+        const auto it = up.find(at);
+        if (it == up.end() || names.size() > up.size())
+            return "?";
+        names.push_back(&it->second.second);
+        at = it->second.first;
+    }
+    std::string spec = "$";
+    for (auto it = names.rbegin(); it != names.rend(); ++it)
+        spec += "/" + **it;
+    return names.empty() ? "$/" : spec;
+}
+
+// Sets every link's folded name from its name, in the caller's transaction with the name index
+// dropped. Names that fold to one in the same project are never merged: the whole change is
+// refused, naming them, and the caller's transaction leaves the store as it was.
+void refoldNames(Store& store) {
+    struct Link {
+        std::int64_t parent, child;
+        std::string name, folded;
+    };
+    std::vector<Link> links;
+    std::unordered_map<std::int64_t, std::pair<std::int64_t, std::string>> up;
+    {
+        auto q = store.prepare("SELECT parent_id, child_id, name FROM links ORDER BY parent_id, "
+                               "position");
+        while (q.step()) {
+            Link link{q.integer(0), q.integer(1), q.text(2), {}};
+            link.folded = Names::fold(link.name);
+            up.try_emplace(link.child, link.parent, link.name);
+            links.push_back(std::move(link));
+        }
+    }
+    std::map<std::pair<std::int64_t, std::string>, const Link*> seen;
+    std::vector<std::string> clashes;
+    for (const Link& link : links) {
+        const auto [it, added] = seen.try_emplace({link.parent, link.folded}, &link);
+        if (!added)
+            clashes.push_back(quote(specOf(up, link.parent)) + " holds " + quote(it->second->name) +
+                              " and " + quote(link.name));
+    }
+    if (!clashes.empty()) {
+        std::string list;
+        for (std::size_t i = 0; i < clashes.size() && i < 20; ++i)
+            list += (i ? "; " : "") + clashes[i];
+        if (clashes.size() > 20)
+            list += "; and " + std::to_string(clashes.size() - 20) + " more";
+        throw VssError(
+            "The store " + quote(store.file().string()) +
+            " cannot be brought up to date: names that differ only in case are one "
+            "name, and " +
+            list +
+            ". Nothing was changed, and the server version that made the store can still use "
+            "it.");
+    }
+    auto set = store.prepare("UPDATE links SET folded = ?3 WHERE parent_id = ?1 AND child_id = ?2");
+    for (const Link& link : links) {
+        set.bind(1, link.parent).bind(2, link.child).bind(3, link.folded).run();
+        set.reset();
+    }
+}
+
 bool hasColumn(Store& store, const char* table, const std::string& column) {
     auto q = store.prepare(std::string("PRAGMA table_info(") + table + ")");
     while (q.step())
@@ -91,9 +197,7 @@ bool hasColumn(Store& store, const char* table, const std::string& column) {
 void Schema::create(Store& store, const std::string& adminUser) {
     store.exec(kTables);
     store.exec(kLocalCopies);
-    store.prepare("INSERT INTO config(key, value) VALUES('schema', ?1)")
-        .bind(1, std::to_string(kVersion))
-        .run();
+    writeStamp(store);
     store.prepare("INSERT INTO users(name, password) VALUES(?1, NULL)").bind(1, adminUser).run();
     store.prepare("INSERT INTO items(id, type, binary) VALUES(?1, 0, 0)").bind(1, kRootId).run();
     store
@@ -105,23 +209,36 @@ void Schema::create(Store& store, const std::string& adminUser) {
         .run();
 }
 
-void Schema::check(Store& store) {
-    std::string version;
-    try {
-        auto q = store.prepare("SELECT value FROM config WHERE key = 'schema'");
-        if (q.step())
-            version = q.text(0);
-    } catch (const BusyError&) {
-        throw;
-    } catch (const VssError&) {
-        version.clear();
-    }
-    if (version.empty())
+void Schema::open(Store& store) {
+    Stamp stamp = readStamp(store);
+    if (stamp.schema.empty())
         throw VssError("The store " + quote(store.file().string()) +
                        " is not a SourceSafe database store.");
-    if (version != std::to_string(kVersion))
-        throw VssError("The store " + quote(store.file().string()) + " has format " + version +
+    if (stamp.schema != "1" && stamp.schema != std::to_string(kVersion))
+        throw VssError("The store " + quote(store.file().string()) + " has format " + stamp.schema +
                        ", which this server does not know.");
+    if (stamp.current())
+        return;
+    if (store.readOnly()) {
+        // Folded forms of older tables still find nearly every name; they are brought up to
+        // date by the next process that may write.
+        if (stamp.schema == std::to_string(kVersion))
+            return;
+        throw VssError("The store " + quote(store.file().string()) + " has the older format " +
+                       stamp.schema + " and is read-only, so it cannot be brought up to format " +
+                       std::to_string(kVersion) + "; open it once with write access.");
+    }
+    store.write([&] {
+        stamp = readStamp(store); // another process may have done it meanwhile
+        if (stamp.current())
+            return;
+        store.exec("DROP INDEX IF EXISTS links_by_name");
+        if (stamp.schema == "1")
+            store.exec("ALTER TABLE links ADD COLUMN folded TEXT NOT NULL DEFAULT ''");
+        refoldNames(store);
+        store.exec("CREATE UNIQUE INDEX links_by_name ON links(parent_id, folded)");
+        writeStamp(store);
+    });
 }
 
 void Schema::rebuildCaches(Store& store) {

@@ -10,13 +10,17 @@ namespace vss::server {
 
 class Schema {
 public:
-    static constexpr int kVersion = 1;
+    // 2: a link keeps its name case-folded (Names::fold) beside it, and that is what the name
+    // index holds; 1 indexed names folded in ASCII letters only.
+    static constexpr int kVersion = 2;
     static constexpr std::int64_t kRootId = 1;
 
     // Creates every table and index and the root project "$/", in the caller's transaction.
     static void create(Store& store, const std::string& adminUser);
-    // Raises unless the store holds a schema this library understands.
-    static void check(Store& store);
+    // Makes an opened store ready for this library: raises unless it holds a schema this
+    // library understands, and brings an older shape, or folded names of older Unicode tables,
+    // up to date in one durable transaction (refused, naming them, when names would clash).
+    static void open(Store& store);
     // Replaces a cache table of an older shape by an empty one.
     static void rebuildCaches(Store& store);
 };

@@ -46,7 +46,7 @@ std::shared_ptr<Session> Session::open(const std::string& iniPath, const std::st
 
 std::shared_ptr<Session> Session::openFolder(const std::filesystem::path& folder) {
     auto session = std::make_shared<Session>(Config::locateFolder(folder));
-    Schema::check(session->store);
+    Schema::open(session->store);
     return session;
 }
 
@@ -71,7 +71,7 @@ void Session::checkIntegrity() {
     if (!problem.empty())
         throw VssError("The database store " + quote(location_.store.string()) +
                        " failed its integrity check: " + problem);
-    Schema::check(store);
+    Schema::open(store);
     Schema::rebuildCaches(store);
 }
 

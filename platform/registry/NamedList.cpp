@@ -1,37 +1,9 @@
 #include "NamedList.h"
 
-#include <QString>
-
 namespace reg::detail {
 
-namespace {
-
-bool isAscii(std::string_view s) {
-    for (char c : s)
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    return true;
-}
-
-} // namespace
-
-std::string foldName(std::string_view name) {
-    if (isAscii(name)) {
-        std::string folded(name);
-        for (char& c : folded)
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-        return folded;
-    }
-    const QByteArray folded =
-        QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())).toCaseFolded().toUtf8();
-    return std::string(folded.constData(), static_cast<std::size_t>(folded.size()));
-}
-
 bool sameName(std::string_view a, std::string_view b) {
-    if (isAscii(a) && isAscii(b) && a.size() != b.size())
-        return false;
-    return foldName(a) == foldName(b);
+    return sys::foldCase(a) == sys::foldCase(b);
 }
 
 bool isValidUtf8(std::string_view text) {

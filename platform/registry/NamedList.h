@@ -1,6 +1,8 @@
 // Registry names (of keys and values) and an ordered list of named entries with hashed lookup.
 #pragma once
 
+#include "system/CaseFold.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -9,9 +11,8 @@
 
 namespace reg::detail {
 
-// The name with its case folded (ASCII directly, other text by Unicode simple case folding):
-// two names are the same name when their folded forms are equal.
-std::string foldName(std::string_view name);
+// Two names are the same name when they are equal with their case folded (sys::foldCase, as
+// the SourceSafe store folds item names).
 bool sameName(std::string_view a, std::string_view b);
 
 // Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or values past
@@ -23,21 +24,21 @@ bool isValidUtf8(std::string_view text);
 template <class T> class NamedList {
 public:
     T* find(std::string_view name) {
-        const auto it = index_.find(foldName(name));
+        const auto it = index_.find(sys::foldCase(name));
         return it == index_.end() ? nullptr : &items_[it->second];
     }
     const T* find(std::string_view name) const {
-        const auto it = index_.find(foldName(name));
+        const auto it = index_.find(sys::foldCase(name));
         return it == index_.end() ? nullptr : &items_[it->second];
     }
     // The caller has made sure no entry of that name exists.
     T& append(T item) {
-        index_.emplace(foldName(item.name), items_.size());
+        index_.emplace(sys::foldCase(item.name), items_.size());
         items_.push_back(std::move(item));
         return items_.back();
     }
     bool erase(std::string_view name) {
-        const auto it = index_.find(foldName(name));
+        const auto it = index_.find(sys::foldCase(name));
         if (it == index_.end())
             return false;
         const std::size_t at = it->second;

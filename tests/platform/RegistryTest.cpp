@@ -1,5 +1,7 @@
 #include "RegistryFolder.h"
 
+#include "../support/CaseFoldedNames.h"
+
 #include <registry/Registry.h>
 
 #include <gtest/gtest.h>
@@ -215,6 +217,21 @@ TEST_F(RegistryTest, HivesArePrivateToTheUser) {
     ASSERT_EQ(::stat(registry_.folder().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
     EXPECT_FALSE(fs::exists(hiveFile(Root::CurrentUser))) << "one file per root";
+}
+
+TEST_F(RegistryTest, KeyAndValueNamesFoldCaseAsTheStoreDoes) {
+    int n = 0;
+    for (const auto& pair : testsupport::kCaseFoldedNames) {
+        SCOPED_TRACE(pair.first);
+        const std::string key = key_ + "\\" + std::to_string(++n);
+        createKey(Root::CurrentUser, key + "\\" + pair.first);
+        EXPECT_EQ(keyExists(Root::CurrentUser, key + "\\" + pair.second), pair.sameName);
+        writeValue(Root::CurrentUser, key, pair.first, Value::fromString("first"));
+        writeValue(Root::CurrentUser, key, pair.second, Value::fromString("second"));
+        EXPECT_EQ(valueNames(Root::CurrentUser, key).size(), pair.sameName ? 1u : 2u);
+        EXPECT_EQ(readValue(Root::CurrentUser, key, pair.first)->text,
+                  pair.sameName ? "second" : "first");
+    }
 }
 
 TEST_F(RegistryTest, RefusedWriteNamesTheFile) {

@@ -1,3 +1,4 @@
+#include <system/CaseFold.h>
 #include <system/System.h>
 
 #include <QTemporaryDir>
@@ -107,6 +108,22 @@ TEST_F(SystemTest, LogonNameAndTemporaryFolder) {
     EXPECT_EQ(tempFolder(), fs::path("/tmp"));
     if (old)
         ::setenv("TMPDIR", saved.c_str(), 1);
+}
+
+TEST(CaseFoldTest, BytesThatAreNotUtf8AreKeptAsTheyAre) {
+    const struct {
+        std::string text;
+        std::string folded;
+    } cases[] = {
+        {"A\xFF", "a\xFF"},                 // a stray byte
+        {"\xC3", "\xC3"},                   // a sequence cut short at the end
+        {"\xC3(\xC3\x89", "\xC3(\xC3\xA9"}, // cut short before an "É" that still folds
+        {"\xC1\x81", "\xC1\x81"},           // an overlong "A" is not an "A"
+        {"\xED\xA0\x80", "\xED\xA0\x80"},   // a surrogate
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(foldCase(c.text), c.folded) << c.text;
+    EXPECT_NE(foldCase("\xFE.txt"), foldCase("\xFF.txt"));
 }
 
 } // namespace

@@ -272,7 +272,9 @@ TEST_F(ItemTreeTest, ShareRefusalsSayWhy) {
         vss::IVSSItem* source;
         std::string message;
     } cases[] = {
-        {app.get(), util.get(), "The project \"$/App\" already has an item named \"util.PAS\"."},
+        {app.get(), util.get(),
+         "The project \"$/App\" already has an item named \"util.PAS\", which is the same "
+         "name as \"Util.pas\" when case is ignored."},
         {app.get(), root.get(),
          "Cannot share the project \"$/\" into \"$/App\", which is the project itself or lies "
          "in it."},

@@ -308,6 +308,18 @@ TEST_F(SsGetTest, RefusedOperationsExitWithOneAndNameTheReason) {
     EXPECT_EQ(env.ss({"status"}).out, "$/Demo/a.txt  " + me + "  " + a.string() + "\n");
 }
 
+TEST_F(SsTest, AddOfANameThatDiffersOnlyInCaseIsRefused) {
+    createDemoProject();
+    env.ss({"add", "$/Demo", env.write(work() / "\u00E9.txt", "small e\n").string()});
+    const auto refused =
+        ssTry({"add", "$/Demo", env.write(work() / "\u00C9.txt", "capital E\n").string()});
+    EXPECT_TRUE(isRefused(refused, "The project \"$/Demo\" already has an item named "
+                                   "\"\u00E9.txt\", which is the same name as \"\u00C9.txt\" "
+                                   "when case is ignored."));
+    EXPECT_EQ(env.ss({"dir", "$/Demo"}).out, "\u00E9.txt\n");
+    EXPECT_EQ(env.ss({"cat", "$/Demo/\u00C9.TXT"}).out, "small e\n");
+}
+
 TEST_F(SsTest, VerifyPassesOnASoundStoreAndFailsOnADamagedOne) {
     createDemoProject();
     env.ss({"add", "$/Demo", env.write(work() / "a.txt", std::string(100000, 'a')).string()});
