@@ -123,19 +123,27 @@ std::shared_ptr<const Hive> readHiveFile(Root root, const fs::path& file) {
     return hive;
 }
 
+// The hives are the user's private settings: the folder is the user's alone, also when it was
+// made before with a wider mode (by hand, or under an earlier version).
 void ensureFolder(const fs::path& folder, const fs::path& file) {
     std::error_code ec;
-    if (fs::is_directory(folder, ec))
-        return;
-    if (folder.has_parent_path() && !fs::is_directory(folder.parent_path(), ec)) {
-        fs::create_directories(folder.parent_path(), ec);
-        if (ec)
-            refuseWrite(file, "cannot create the folder " + folder.parent_path().string() + ": " +
-                                  ec.message());
+    if (!fs::is_directory(folder, ec)) {
+        if (folder.has_parent_path() && !fs::is_directory(folder.parent_path(), ec)) {
+            fs::create_directories(folder.parent_path(), ec);
+            if (ec)
+                refuseWrite(file, "cannot create the folder " + folder.parent_path().string() +
+                                      ": " + ec.message());
+        }
+        if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+            refuseWrite(file,
+                        "cannot create the folder " + folder.string() + ": " + errorText(errno));
     }
-    // The hives are the user's private settings: the folder is the user's alone.
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
-        refuseWrite(file, "cannot create the folder " + folder.string() + ": " + errorText(errno));
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0)
+        refuseWrite(file, "cannot examine the folder " + folder.string() + ": " + errorText(errno));
+    if ((st.st_mode & 077) != 0 && ::chmod(folder.c_str(), st.st_mode & 07700) != 0)
+        refuseWrite(file,
+                    "cannot make the folder " + folder.string() + " private: " + errorText(errno));
 }
 
 void refuseReadOnlyFile(const fs::path& file) {

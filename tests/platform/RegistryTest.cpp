@@ -219,6 +219,17 @@ TEST_F(RegistryTest, HivesArePrivateToTheUser) {
     EXPECT_FALSE(fs::exists(hiveFile(Root::CurrentUser))) << "one file per root";
 }
 
+TEST_F(RegistryTest, AnExistingFolderOpenToOthersIsMadePrivate) {
+    for (const mode_t mode : {0755, 0777, 0711, 0750}) {
+        fs::create_directories(registry_.folder());
+        ASSERT_EQ(::chmod(registry_.folder().c_str(), mode), 0);
+        writeValue(Root::CurrentUser, key_, "A", Value::fromDword(mode));
+        struct stat st {};
+        ASSERT_EQ(::stat(registry_.folder().c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0700u) << std::oct << mode;
+    }
+}
+
 TEST_F(RegistryTest, KeyAndValueNamesFoldCaseAsTheStoreDoes) {
     int n = 0;
     for (const auto& pair : testsupport::kCaseFoldedNames) {
