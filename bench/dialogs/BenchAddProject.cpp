@@ -7,10 +7,10 @@
 // Usage: bench_add_project [projects per level] (default 100).
 #include "UnitAddProject.h"
 
+#include "BenchWorld.h"
 #include "FaultyVss.h"
 
 #include <com/Com.h>
-#include <registry/Registry.h>
 #include <system/System.h>
 #include <ui/ScriptedDriver.h>
 #include <vss/VssAdmin.h>
@@ -20,7 +20,6 @@
 #include <QTreeWidget>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -34,35 +33,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-double secondsSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-// A scratch world: its own registry folder, removed at the end with everything in it.
-class Scratch {
-public:
-    Scratch() {
-        std::string pattern = (sys::tempFolder() / "bench-add-project-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            throw std::runtime_error("cannot create a scratch folder");
-        root_ = pattern;
-        fs::create_directories(root_ / "registry");
-        ::setenv(reg::kFolderVariable, (root_ / "registry").c_str(), 1);
-        ::unsetenv("SSUSER");
-        com::registerServerLibrary(vss::CLSID_VSSDatabase, QM_SERVER_LIBRARY);
-    }
-    ~Scratch() {
-        std::error_code ec;
-        for (auto it = fs::recursive_directory_iterator(root_, ec); !ec && it != fs::end(it);
-             it.increment(ec))
-            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(root_, ec);
-    }
-    const fs::path& root() const { return root_; }
-
-private:
-    fs::path root_;
-};
+using bench::Scratch;
+using bench::Stopwatch;
 
 std::string numbered(const char* prefix, int i) {
     char name[32];
@@ -79,7 +51,7 @@ VssDatabase buildTree(const fs::path& folder, const fs::path& local, int width) 
     fs::create_directories(local);
     for (const char* name : {"a.pas", "b.pas"})
         std::ofstream(local / name) << "unit x;\n";
-    const auto start = std::chrono::steady_clock::now();
+    const Stopwatch watch;
     const VssItem root = database.item("$/");
     int projects = 0, files = 0;
     const auto addFiles = [&](const VssItem& project) {
@@ -99,8 +71,7 @@ VssDatabase buildTree(const fs::path& folder, const fs::path& local, int width) 
                 addFiles(sub);
         }
     }
-    std::printf("  built %d projects and %d files in %.1f s\n", projects, files,
-                secondsSince(start));
+    std::printf("  built %d projects and %d files in %.1f s\n", projects, files, watch.seconds());
     std::fflush(stdout);
     return database;
 }
@@ -137,9 +108,9 @@ void run(const Scratch& scratch, int width) {
     std::vector<double> times;
     int nodes = 0;
     for (int i = 0; i < kOpenings; ++i) {
-        const auto start = std::chrono::steady_clock::now();
+        const Stopwatch watch;
         TFormAddProject dialog(real, projectFile);
-        times.push_back(secondsSince(start));
+        times.push_back(watch.seconds());
         nodes = countNodes(dialog.TreeVProjects->topLevelItem(0));
     }
     std::sort(times.begin(), times.end());
@@ -159,9 +130,9 @@ void run(const Scratch& scratch, int width) {
     QTreeWidgetItem* top = dialog.TreeVProjects->topLevelItem(0)->child(0);
     for (int pass = 1; pass <= 2; ++pass) {
         plan->clearCalls();
-        const auto start = std::chrono::steady_clock::now();
+        const Stopwatch watch;
         top->setExpanded(true);
-        const double seconds = secondsSince(start);
+        const double seconds = watch.seconds();
         std::printf("  expanding %s (%d children), pass %d: %.1f ms; %d projects looked up\n    "
                     "%s\n",
                     TProjectTree::NodePath(top).c_str(), top->childCount(), pass, seconds * 1000,
@@ -180,7 +151,7 @@ int main(int argc, char** argv) {
     const int width = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100;
     int result = 0;
     try {
-        const Scratch scratch;
+        const Scratch scratch("bench-add-project");
         ui::ScriptedDriver driver; // errors would be recorded, not shown
         run(scratch, width);
         if (!driver.errors().empty())

@@ -5,16 +5,14 @@
 //  2. a get-latest run over 2,000 files of a real source tree into an empty working folder,
 //     beside `cp -r` of the same files.
 // Usage: bench_dialogs [largest size] (default 100000).
+#include "BenchWorld.h"
 #include "UnitCheckOut.h"
 #include "UnitGetLatest.h"
 #include "UnitVssInterface.h"
 
 #include <com/Com.h>
-#include <registry/Registry.h>
-#include <system/System.h>
 #include <ui/Application.h>
 #include <ui/ScriptedDriver.h>
-#include <vss/VssAdmin.h>
 #include <vss/VssInterfaces.h>
 
 #include <QApplication>
@@ -25,11 +23,9 @@
 #include <QTest>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -38,51 +34,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class Stopwatch {
-public:
-    double seconds() const {
-        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
-    }
-
-private:
-    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
-};
-
-// A scratch world: its own registry folder, removed at the end with everything in it.
-class Scratch {
-public:
-    Scratch() {
-        std::string pattern = (sys::tempFolder() / "bench-dialogs-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            throw std::runtime_error("cannot create a scratch folder");
-        root_ = pattern;
-        fs::create_directories(root_ / "registry");
-        ::setenv(reg::kFolderVariable, (root_ / "registry").c_str(), 1);
-        ::unsetenv("SSUSER");
-        com::registerServerLibrary(vss::CLSID_VSSDatabase, QM_SERVER_LIBRARY);
-    }
-    ~Scratch() {
-        std::error_code ec;
-        for (auto it = fs::recursive_directory_iterator(root_, ec); !ec && it != fs::end(it);
-             it.increment(ec))
-            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(root_, ec);
-    }
-    const fs::path& root() const { return root_; }
-
-private:
-    fs::path root_;
-};
-
-// A new database whose administrator is the logon user, opened through the COM factory as the
-// add-in opens it.
-VssDatabase newDatabase(const fs::path& folder) {
-    vss::admin::createDatabase(folder, sys::logonName());
-    ::setenv("SSDIR", folder.c_str(), 1);
-    VssDatabase database = CoVSSDatabase::Create();
-    database.open("", "", "");
-    return database;
-}
+using bench::newDatabase;
+using bench::Scratch;
+using bench::Stopwatch;
 
 std::string fileName(int i) {
     char name[32];
@@ -90,16 +44,9 @@ std::string fileName(int i) {
     return name;
 }
 
-// Adds files [from, to) to the project, one Add each: the automation interface has no bulk add.
+// Adds files [from, to) to the project and says what it cost.
 void grow(const VssItem& project, const fs::path& local, int from, int to) {
-    fs::create_directories(local);
-    const Stopwatch watch;
-    for (int i = from; i < to; ++i) {
-        const fs::path file = local / fileName(i);
-        std::ofstream(file) << "unit " << i << ";\n";
-        project.add(file.string(), "", 0);
-    }
-    const double s = watch.seconds();
+    const double s = bench::addFiles(project, local, from, to, fileName);
     std::printf("  built: %d Adds in %.1f s (%.2f ms per Add)\n", to - from, s,
                 s * 1000 / std::max(1, to - from));
     std::fflush(stdout);
@@ -280,7 +227,7 @@ int main(int argc, char** argv) {
     const int largest = argc > 1 ? std::atoi(argv[1]) : 100000;
     int result = 0;
     try {
-        const Scratch scratch;
+        const Scratch scratch("bench-dialogs");
         std::printf("scratch folder: %s\n", scratch.root().c_str());
         largeProject(scratch, largest);
         getLatest(scratch);

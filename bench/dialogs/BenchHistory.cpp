@@ -4,21 +4,17 @@
 //  2. the differences window of two 20,000-line files with 1% of the lines changed (version in
 //     SourceSafe against the local copy): construction until painted; the goal is 200 ms.
 // Usage: bench_history [versions] [lines] (defaults 10000 and 20000).
+#include "BenchWorld.h"
 #include "UnitShowDifferences.h"
 #include "UnitShowHistory.h"
 
 #include <com/Com.h>
-#include <registry/Registry.h>
-#include <system/System.h>
-#include <vss/VssAdmin.h>
-#include <vss/VssInterfaces.h>
 
 #include <QApplication>
 #include <QLabel>
 #include <QTreeWidget>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -32,48 +28,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class Stopwatch {
-public:
-    double seconds() const {
-        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
-    }
-
-private:
-    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
-};
-
-// A scratch world: its own registry folder, removed at the end with everything in it.
-class Scratch {
-public:
-    Scratch() {
-        std::string pattern = (sys::tempFolder() / "bench-history-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            throw std::runtime_error("cannot create a scratch folder");
-        root_ = pattern;
-        fs::create_directories(root_ / "registry");
-        ::setenv(reg::kFolderVariable, (root_ / "registry").c_str(), 1);
-        ::unsetenv("SSUSER");
-        com::registerServerLibrary(vss::CLSID_VSSDatabase, QM_SERVER_LIBRARY);
-    }
-    ~Scratch() {
-        std::error_code ec;
-        for (auto it = fs::recursive_directory_iterator(root_, ec); !ec && it != fs::end(it);
-             it.increment(ec))
-            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(root_, ec);
-    }
-    const fs::path& root() const { return root_; }
-
-private:
-    fs::path root_;
-};
-
-VssDatabase newDatabase(const fs::path& folder) {
-    vss::admin::createDatabase(folder, sys::logonName());
-    VssDatabase database = CoVSSDatabase::Create();
-    database.open((folder / "srcsafe.ini").string(), "", "");
-    return database;
-}
+using bench::newDatabase;
+using bench::Scratch;
+using bench::Stopwatch;
 
 void writeFile(const fs::path& file, const std::string& text) {
     std::error_code missing; // a new file has no permissions to widen
@@ -175,7 +132,7 @@ int main(int argc, char** argv) {
     const int lines = argc > 2 ? std::atoi(argv[2]) : 20000;
     com::CoInitialize();
     {
-        Scratch scratch;
+        Scratch scratch("bench-history");
         differences(scratch, lines);
         history(scratch, versions);
     }

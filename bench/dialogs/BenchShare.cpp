@@ -2,14 +2,11 @@
 // the file list when the user selects a project of 10,000 files (goal: under 100 ms), and when
 // the file type changes on it. Every selection reads the project's children anew.
 // Usage: bench_share [files] (default 10000).
+#include "BenchWorld.h"
 #include "UnitShareFromSS.h"
 
 #include <com/Com.h>
-#include <registry/Registry.h>
-#include <system/System.h>
 #include <ui/ScriptedDriver.h>
-#include <vss/VssAdmin.h>
-#include <vss/VssInterfaces.h>
 
 #include <QApplication>
 #include <QComboBox>
@@ -18,11 +15,9 @@
 #include <QTreeWidget>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace {
@@ -31,50 +26,9 @@ namespace fs = std::filesystem;
 
 constexpr double kGoalMs = 100;
 
-class Stopwatch {
-public:
-    double ms() const {
-        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start_)
-            .count();
-    }
-
-private:
-    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
-};
-
-// A scratch world: its own registry folder, removed at the end with everything in it.
-class Scratch {
-public:
-    Scratch() {
-        std::string pattern = (sys::tempFolder() / "bench-share-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            throw std::runtime_error("cannot create a scratch folder");
-        root_ = pattern;
-        fs::create_directories(root_ / "registry");
-        ::setenv(reg::kFolderVariable, (root_ / "registry").c_str(), 1);
-        ::unsetenv("SSUSER");
-        com::registerServerLibrary(vss::CLSID_VSSDatabase, QM_SERVER_LIBRARY);
-    }
-    ~Scratch() {
-        std::error_code ec;
-        for (auto it = fs::recursive_directory_iterator(root_, ec); !ec && it != fs::end(it);
-             it.increment(ec))
-            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(root_, ec);
-    }
-    const fs::path& root() const { return root_; }
-
-private:
-    fs::path root_;
-};
-
-VssDatabase newDatabase(const fs::path& folder) {
-    vss::admin::createDatabase(folder, sys::logonName());
-    ::setenv("SSDIR", folder.c_str(), 1);
-    VssDatabase database = CoVSSDatabase::Create();
-    database.open("", "", "");
-    return database;
-}
+using bench::newDatabase;
+using bench::Scratch;
+using bench::Stopwatch;
 
 // Every tenth file is a form, the rest units: the "*.dfm" type lists a tenth of the project.
 std::string fileName(int i) {
@@ -84,14 +38,8 @@ std::string fileName(int i) {
 }
 
 void grow(const VssItem& project, const fs::path& local, int count) {
-    fs::create_directories(local);
-    const Stopwatch watch;
-    for (int i = 0; i < count; ++i) {
-        const fs::path file = local / fileName(i);
-        std::ofstream(file) << "unit " << i << ";\n";
-        project.add(file.string(), "", 0);
-    }
-    std::printf("  built: %d Adds in %.1f s\n", count, watch.ms() / 1000);
+    const double s = bench::addFiles(project, local, 0, count, fileName);
+    std::printf("  built: %d Adds in %.1f s\n", count, s);
     std::fflush(stdout);
 }
 
@@ -166,7 +114,7 @@ int main(int argc, char** argv) {
     const int files = argc > 1 ? std::atoi(argv[1]) : 10000;
     int result = 0;
     try {
-        const Scratch scratch;
+        const Scratch scratch("bench-share");
         run(scratch, files);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "bench_share: %s\n", error.what());

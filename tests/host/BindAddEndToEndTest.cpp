@@ -3,9 +3,6 @@
 #include "ScriptHarness.h"
 #include "TestEnvironment.h"
 
-#include <registry/Registry.h>
-
-#include <QJsonArray>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -13,46 +10,21 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char kOptionsKey[] = "Software\\Borland\\Delphi\\3.0\\Version Control";
-
-class BindAddEndToEndTest : public ::testing::Test {
+class BindAddEndToEndTest : public AddinEndToEndTest {
 protected:
-    void SetUp() override {
-        if (testenv::addinLibrary().empty() || !fs::exists(testenv::addinLibrary()))
-            GTEST_SKIP() << "libquillmoor.so is not built";
-        env.createDatabase("Main");
-        env.ss({"register", "--name", "Main", "--current"});
-        reg::writeValue(reg::Root::CurrentUser, kOptionsKey, "GetOnOpen", reg::Value::fromDword(0));
-        reg::writeValue(reg::Root::CurrentUser, kOptionsKey, "CheckOnClose",
-                        reg::Value::fromDword(0));
-        work = env.root() / "work";
-        env.write(work / "Unit1.pas", "unit Unit1;\nend.\n");
-        env.write(work / "Unit2.pas", "unit Unit2;\nend.\n");
-        dpr = env.write(work / "Demo.dpr", "program Demo;\n\nuses\n  Unit1 in 'Unit1.pas',\n"
-                                           "  Unit2 in 'Unit2.pas';\n\nbegin\nend.\n");
+    void arrange() override {
+        writeProject({"Unit1", "Unit2"});
         env.ss({"mkproj", "$/Apps"});
         env.ss({"mkproj", "$/Apps/Old"});
     }
-    std::string file(const std::string& name) const { return (work / name).string(); }
     std::string dir(const std::string& project) { return env.ss({"dir", project}).out; }
     static bool lists(const std::string& listing, const std::string& name) {
         return listing.find(name) != std::string::npos;
     }
-
-    testenv::TestEnvironment env;
-    fs::path work;
-    fs::path dpr;
 };
 
-QList<int> states(const QJsonObject& menu) {
-    QList<int> out;
-    for (const QJsonValue& entry : menu["entries"].toArray())
-        out.append(entry.toObject()["state"].toInt());
-    return out;
-}
-
 TEST_F(BindAddEndToEndTest, AnUnboundProjectIsBoundThroughVerb5AndItsUnitsAdded) {
-    const Transcript t = runScript("open " + dpr.string() + R"(
+    const Transcript t = runWithAddin("open " + dpr.string() + R"(
 edit )" + file("Unit1.pas") + R"(
 verb 5
 window "Add to SourceSafe Project"
@@ -72,8 +44,7 @@ expect ButtonOk caption "Close"
 click ButtonOk
 idle
 menu
-)",
-                                   testenv::addinLibrary().string());
+)");
     ASSERT_EQ(t.exitCode, 0) << t.out << t.err;
     EXPECT_TRUE(t.all("error").isEmpty()) << t.out;
     const auto windows = t.all("window");
@@ -98,21 +69,19 @@ menu
     EXPECT_NE(env.ss({"history", "$/Apps/Demo/Unit2.pas"}).out.find("first version"),
               std::string::npos);
     // Bound now: the project verbs are enabled without reopening the project.
-    EXPECT_EQ(states(t.first("menu")).mid(0, 4), QList<int>({1, 1, 1, 1}));
+    EXPECT_EQ(menuStates(t.first("menu")).mid(0, 4), QList<int>({1, 1, 1, 1}));
 }
 
 TEST_F(BindAddEndToEndTest, AUnitAddedToABoundProjectIsOfferedAddedAndThenCheckedOut) {
-    env.ss({"mkproj", "$/Demo"});
-    env.ss({"workfold", "$/Demo", work.string()});
-    env.ss({"add", "$/Demo", file("Unit1.pas"), file("Unit2.pas")});
-    env.write(work / "Delphi.Vss", "$/Demo\r\n");
-    const Transcript t = runScript("open " + dpr.string() + "\nadd " + file("Unit3.pas") + R"(
+    placeUnderControl("$/Demo", {"Unit1.pas", "Unit2.pas"});
+    bind("$/Demo");
+    const Transcript t = runWithAddin("open " + dpr.string() + "\nadd " + file("Unit3.pas") + R"(
 answer Yes
 window "Add Files To Source Control"
 expect ListBoxFileList selected "Unit3.pas"
 click ButtonOk
 expect MemoLog items ")" + "Adding " + file("Unit3.pas") +
-                                       R"("
+                                      R"("
 click ButtonOk
 idle
 verb 1
@@ -121,8 +90,7 @@ expect ListBoxFileList items "Unit1.pas|Unit2.pas|Unit3.pas"
 expect ListBoxFileList selected "Unit3.pas"
 click ButtonCancel
 idle
-)",
-                                   testenv::addinLibrary().string());
+)");
     ASSERT_EQ(t.exitCode, 0) << t.out << t.err;
     EXPECT_TRUE(t.all("error").isEmpty()) << t.out;
     const QJsonObject box = t.first("messagebox");

@@ -14,41 +14,21 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char kOptionsKey[] = "Software\\Borland\\Delphi\\3.0\\Version Control";
-
-class DatabaseVerbsTest : public ::testing::Test {
+class DatabaseVerbsTest : public AddinEndToEndTest {
 protected:
-    void SetUp() override {
-        if (testenv::addinLibrary().empty() || !fs::exists(testenv::addinLibrary()))
-            GTEST_SKIP() << "libquillmoor.so is not built";
-        env.createDatabase("Main");
-        env.ss({"register", "--name", "Main", "--current"});
-        reg::writeValue(reg::Root::CurrentUser, kOptionsKey, "GetOnOpen", reg::Value::fromDword(0));
-        reg::writeValue(reg::Root::CurrentUser, kOptionsKey, "CheckOnClose",
-                        reg::Value::fromDword(0));
-        work = env.root() / "work";
-        env.write(work / "Unit1.pas", "unit Unit1;\nend.\n");
-        dpr = env.write(work / "Demo.dpr",
-                        "program Demo;\n\nuses\n  Unit1 in 'Unit1.pas';\n\nbegin\nend.\n");
-        env.ss({"mkproj", "$/Demo"});
-        env.ss({"workfold", "$/Demo", work.string()});
-        env.ss({"add", "$/Demo", (work / "Unit1.pas").string()});
-        env.write(work / "Delphi.Vss", "$/Demo\r\n");
+    void arrange() override {
+        demoUnderControl({"Unit1"});
+        bind("$/Demo");
     }
     std::string unit1() const { return (work / "Unit1.pas").string(); }
     Transcript run(const std::string& script) {
-        return runScript("open " + dpr.string() + "\nedit " + unit1() + "\n" + script,
-                         testenv::addinLibrary().string());
+        return runWithAddin("open " + dpr.string() + "\nedit " + unit1() + "\n" + script);
     }
     // Makes the local copy writable (as a check-out would) and gives it new content.
     void editLocally(const std::string& text) {
         fs::permissions(unit1(), fs::perms::owner_write, fs::perm_options::add);
         env.write(unit1(), text);
     }
-
-    testenv::TestEnvironment env;
-    fs::path work;
-    fs::path dpr;
 };
 
 TEST_F(DatabaseVerbsTest, AboutShowsTheHostVersion) {

@@ -3,8 +3,6 @@
 #include "ScriptHarness.h"
 #include "TestEnvironment.h"
 
-#include <registry/Registry.h>
-
 #include <QJsonArray>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -13,48 +11,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char kOptionsKey[] = "Software\\Borland\\Delphi\\3.0\\Version Control";
-
-class EndToEndTest : public ::testing::Test {
+class EndToEndTest : public AddinEndToEndTest {
 protected:
-    void SetUp() override {
-        if (testenv::addinLibrary().empty() || !fs::exists(testenv::addinLibrary()))
-            GTEST_SKIP() << "libquillmoor.so is not built";
-        env.createDatabase("Main");
-        env.ss({"register", "--name", "Main", "--current"});
-        // No questions when a project is opened or left.
-        reg::writeValue(reg::Root::CurrentUser, kOptionsKey, "GetOnOpen", reg::Value::fromDword(0));
-        reg::writeValue(reg::Root::CurrentUser, kOptionsKey, "CheckOnClose",
-                        reg::Value::fromDword(0));
-        work = env.root() / "work";
-        env.write(work / "Unit1.pas", "unit Unit1;\nend.\n");
-        env.write(work / "Unit2.pas", "unit Unit2;\nend.\n");
-        dpr = env.write(work / "Demo.dpr", "program Demo;\n\nuses\n  Unit1 in 'Unit1.pas',\n"
-                                           "  Unit2 in 'Unit2.pas';\n\nbegin\nend.\n");
-        env.ss({"mkproj", "$/Demo"});
-        env.ss({"workfold", "$/Demo", work.string()});
-        env.ss({"add", "$/Demo", (work / "Unit1.pas").string(), (work / "Unit2.pas").string()});
-    }
-    void bind() { env.write(work / "Delphi.Vss", "$/Demo\r\n"); }
-    std::string file(const std::string& name) const { return (work / name).string(); }
-
-    testenv::TestEnvironment env;
-    fs::path work;
-    fs::path dpr;
+    void arrange() override { demoUnderControl({"Unit1", "Unit2"}); }
+    void bind() { AddinEndToEndTest::bind("$/Demo"); }
 };
-
-QList<int> states(const QJsonObject& menu) {
-    QList<int> out;
-    for (const QJsonValue& entry : menu["entries"].toArray())
-        out.append(entry.toObject()["state"].toInt());
-    return out;
-}
 
 TEST_F(EndToEndTest, MenuStatesBeforeAndAfterBinding) {
     const Transcript t =
-        runScript("open " + dpr.string() + "\nmenu\nwrite " + file("Delphi.Vss") +
-                      " \"$/Demo\\r\\n\"\nclose-project\nopen " + dpr.string() + "\nmenu\n",
-                  testenv::addinLibrary().string());
+        runWithAddin("open " + dpr.string() + "\nmenu\nwrite " + file("Delphi.Vss") +
+                     " \"$/Demo\\r\\n\"\nclose-project\nopen " + dpr.string() + "\nmenu\n");
     ASSERT_EQ(t.exitCode, 0) << t.out << t.err;
     const auto menus = t.all("menu");
     ASSERT_EQ(menus.size(), 2);
@@ -64,12 +30,12 @@ TEST_F(EndToEndTest, MenuStatesBeforeAndAfterBinding) {
     EXPECT_EQ(entries[1].toObject()["text"].toString(), "Check &Out...");
     EXPECT_EQ(entries[8].toObject()["text"].toString(), "Show &Hisotry...");
     // Unbound: only adding, the separators, (explorer and options) and About.
-    const QList<int> unbound = states(menus[0]);
+    const QList<int> unbound = menuStates(menus[0]);
     EXPECT_EQ(unbound.mid(0, 4), QList<int>({0, 0, 0, 0}));
     EXPECT_EQ(unbound[5], 1);
     EXPECT_EQ(unbound[6], 0);
     EXPECT_EQ(unbound[14], 1);
-    const QList<int> bound = states(menus[1]);
+    const QList<int> bound = menuStates(menus[1]);
     EXPECT_EQ(bound.mid(0, 4), QList<int>({1, 1, 1, 1}));
     EXPECT_EQ(bound[6], 1);
     EXPECT_EQ(bound[10], 1);
@@ -79,7 +45,7 @@ TEST_F(EndToEndTest, MenuStatesBeforeAndAfterBinding) {
 TEST_F(EndToEndTest, CheckOutEditCheckInThroughTheDialogs) {
     bind();
     const std::string unit1 = file("Unit1.pas");
-    const Transcript t = runScript("open " + dpr.string() + "\nedit " + unit1 + R"(
+    const Transcript t = runWithAddin("open " + dpr.string() + "\nedit " + unit1 + R"(
 verb 1
 window "Check Out"
 expect ListBoxFileList selected "Unit1.pas"
@@ -97,11 +63,10 @@ expect ListBoxFileList selected "Unit1.pas"
 type MemoComment "second change"
 click ButtonOk
 expect MemoLog items "Checking In )" + unit1 +
-                                       R"("
+                                      R"("
 click ButtonOk
 idle
-)",
-                                   testenv::addinLibrary().string());
+)");
     ASSERT_EQ(t.exitCode, 0) << t.out << t.err;
     const auto windows = t.all("window");
     ASSERT_EQ(windows.size(), 2);
@@ -117,9 +82,8 @@ idle
 
 TEST_F(EndToEndTest, RemovingAUnitFromABoundProjectAsksAndNoKeepsItUnderControl) {
     bind();
-    const Transcript t = runScript("open " + dpr.string() + "\nremove " + file("Unit2.pas") +
-                                       "\nanswer No\nexpect ProjectFiles items \"Unit1.pas\"\n",
-                                   testenv::addinLibrary().string());
+    const Transcript t = runWithAddin("open " + dpr.string() + "\nremove " + file("Unit2.pas") +
+                                      "\nanswer No\nexpect ProjectFiles items \"Unit1.pas\"\n");
     ASSERT_EQ(t.exitCode, 0) << t.out << t.err;
     const QJsonObject box = t.first("messagebox");
     EXPECT_EQ(box["text"].toString(), "Would you like to remove this file from source control?");

@@ -17,7 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char kOptionsKey[] = "Software\\Borland\\Delphi\\3.0\\Version Control";
 constexpr char kServerClassKey[] =
     "Software\\Classes\\CLSID\\{783CD4E4-9D54-11CF-B8EE-00608CC9A71F}\\InprocServer32";
 constexpr char kSourceSafeKey[] = "Software\\Microsoft\\SourceSafe";

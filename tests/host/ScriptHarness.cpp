@@ -1,7 +1,8 @@
 #include "ScriptHarness.h"
 
-#include "TestEnvironment.h"
+#include <registry/Registry.h>
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <chrono>
 #include <sstream>
@@ -50,4 +51,58 @@ Transcript runHost(const std::vector<std::string>& argv, const std::string& scri
             transcript.events.append(document.object());
     }
     return transcript;
+}
+
+QList<int> menuStates(const QJsonObject& menu) {
+    QList<int> out;
+    for (const QJsonValue& entry : menu["entries"].toArray())
+        out.append(entry.toObject()["state"].toInt());
+    return out;
+}
+
+void AddinEndToEndTest::SetUp() {
+    if (testenv::addinLibrary().empty() || !std::filesystem::exists(testenv::addinLibrary()))
+        GTEST_SKIP() << "libquillmoor.so is not built";
+    env.createDatabase("Main");
+    env.ss({"register", "--name", "Main", "--current"});
+    // No questions when a project is opened or left.
+    reg::writeValue(reg::Root::CurrentUser, kOptionsKey, "GetOnOpen", reg::Value::fromDword(0));
+    reg::writeValue(reg::Root::CurrentUser, kOptionsKey, "CheckOnClose", reg::Value::fromDword(0));
+    work = env.root() / "work";
+    arrange();
+}
+
+void AddinEndToEndTest::writeProject(const std::vector<std::string>& units) {
+    std::string uses;
+    for (const std::string& unit : units) {
+        env.write(work / (unit + ".pas"), "unit " + unit + ";\nend.\n");
+        uses += (uses.empty() ? "\n  " : ",\n  ") + unit + " in '" + unit + ".pas'";
+    }
+    dpr = env.write(work / "Demo.dpr", "program Demo;\n\nuses" + uses + ";\n\nbegin\nend.\n");
+}
+
+void AddinEndToEndTest::placeUnderControl(const std::string& project,
+                                          const std::vector<std::string>& files) {
+    env.ss({"mkproj", project});
+    env.ss({"workfold", project, work.string()});
+    std::vector<std::string> add{"add", project};
+    for (const std::string& name : files)
+        add.push_back(file(name));
+    env.ss(add);
+}
+
+void AddinEndToEndTest::demoUnderControl(const std::vector<std::string>& units) {
+    writeProject(units);
+    std::vector<std::string> files;
+    for (const std::string& unit : units)
+        files.push_back(unit + ".pas");
+    placeUnderControl("$/Demo", files);
+}
+
+void AddinEndToEndTest::bind(const std::string& project) {
+    env.write(work / "Delphi.Vss", project + "\r\n");
+}
+
+Transcript AddinEndToEndTest::runWithAddin(const std::string& script) const {
+    return runScript(script, testenv::addinLibrary().string());
 }

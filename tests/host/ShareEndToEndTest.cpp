@@ -3,8 +3,6 @@
 #include "ScriptHarness.h"
 #include "TestEnvironment.h"
 
-#include <registry/Registry.h>
-
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -12,39 +10,20 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char kOptionsKey[] = "Software\\Borland\\Delphi\\3.0\\Version Control";
-
-class ShareEndToEndTest : public ::testing::Test {
+class ShareEndToEndTest : public AddinEndToEndTest {
 protected:
-    void SetUp() override {
-        if (testenv::addinLibrary().empty() || !fs::exists(testenv::addinLibrary()))
-            GTEST_SKIP() << "libquillmoor.so is not built";
-        env.createDatabase("Main");
-        env.ss({"register", "--name", "Main", "--current"});
-        reg::writeValue(reg::Root::CurrentUser, kOptionsKey, "GetOnOpen", reg::Value::fromDword(0));
-        reg::writeValue(reg::Root::CurrentUser, kOptionsKey, "CheckOnClose",
-                        reg::Value::fromDword(0));
-        work = env.root() / "work";
-        env.write(work / "Unit1.pas", "unit Unit1;\nend.\n");
-        dpr = env.write(work / "Demo.dpr",
-                        "program Demo;\n\nuses\n  Unit1 in 'Unit1.pas';\n\nbegin\nend.\n");
-        env.ss({"mkproj", "$/Demo"});
-        env.ss({"workfold", "$/Demo", work.string()});
-        env.ss({"add", "$/Demo", (work / "Unit1.pas").string()});
+    void arrange() override {
+        demoUnderControl({"Unit1"});
         env.ss({"mkproj", "$/Lib"});
         env.ss(
             {"add", "$/Lib", env.write(env.root() / "lib" / "Util.pas", "unit Util;\n").string()});
-        env.write(work / "Delphi.Vss", "$/Demo\r\n");
+        bind("$/Demo");
     }
-
-    testenv::TestEnvironment env;
-    fs::path work;
-    fs::path dpr;
 };
 
 TEST_F(ShareEndToEndTest, ASharedFileCheckedInThroughTheBoundProjectIsNewInTheOther) {
     const std::string util = (work / "Util.pas").string();
-    const Transcript t = runScript("open " + dpr.string() + R"(
+    const Transcript t = runWithAddin("open " + dpr.string() + R"(
 verb 10
 window "Share With $/Demo"
 expect LabelProject caption "$/"
@@ -75,8 +54,7 @@ type MemoComment "changed through Demo"
 click ButtonOk
 click ButtonOk
 idle
-)",
-                                   testenv::addinLibrary().string());
+)");
     ASSERT_EQ(t.exitCode, 0) << t.out << t.err;
     const QJsonObject box = t.first("messagebox");
     EXPECT_EQ(box["text"].toString(), "Do you want to share selected files with $/Demo ?");

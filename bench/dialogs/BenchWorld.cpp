@@ -1,0 +1,56 @@
+#include "BenchWorld.h"
+
+#include <com/Com.h>
+#include <registry/Registry.h>
+#include <system/System.h>
+#include <vss/VssAdmin.h>
+#include <vss/VssInterfaces.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+namespace bench {
+
+Scratch::Scratch(const std::string& name) {
+    std::string pattern = (sys::tempFolder() / (name + "-XXXXXX")).string();
+    if (!::mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot create a scratch folder");
+    root_ = pattern;
+    fs::create_directories(root_ / "registry");
+    ::setenv(reg::kFolderVariable, (root_ / "registry").c_str(), 1);
+    ::unsetenv("SSUSER");
+    com::registerServerLibrary(vss::CLSID_VSSDatabase, QM_SERVER_LIBRARY);
+}
+
+Scratch::~Scratch() {
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(root_, ec); !ec && it != fs::end(it);
+         it.increment(ec))
+        fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(root_, ec);
+}
+
+VssDatabase newDatabase(const fs::path& folder) {
+    vss::admin::createDatabase(folder, sys::logonName());
+    ::setenv("SSDIR", folder.c_str(), 1);
+    VssDatabase database = CoVSSDatabase::Create();
+    database.open("", "", "");
+    return database;
+}
+
+double addFiles(const VssItem& project, const fs::path& local, int from, int to,
+                std::string (*name)(int)) {
+    fs::create_directories(local);
+    const Stopwatch watch;
+    for (int i = from; i < to; ++i) {
+        const fs::path file = local / name(i);
+        std::ofstream(file) << "unit " << i << ";\n";
+        project.add(file.string(), "", 0);
+    }
+    return watch.seconds();
+}
+
+} // namespace bench

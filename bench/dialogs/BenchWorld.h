@@ -1,0 +1,48 @@
+// What the dialog benchmarks share: a scratch world with its own registry, a fresh database
+// opened through the server's factory as the add-in opens it, timing, and projects filled with
+// generated files.
+#pragma once
+
+#include "VssAutomation.h"
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+
+namespace bench {
+
+class Stopwatch {
+public:
+    double seconds() const {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    }
+    double ms() const { return seconds() * 1000; }
+
+private:
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
+// A temporary folder "<name>-XXXXXX" holding the registry folder the process uses, with the
+// server registered in it; removed at the end with everything in it (read-only files too).
+class Scratch {
+public:
+    explicit Scratch(const std::string& name);
+    ~Scratch();
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+    const std::filesystem::path& root() const { return root_; }
+
+private:
+    std::filesystem::path root_;
+};
+
+// A new database in `folder` whose administrator is the logon user, made the default ($SSDIR)
+// and opened as that user.
+VssDatabase newDatabase(const std::filesystem::path& folder);
+
+// Writes the files [from, to) named by `name` into `local` and adds them to the project, one Add
+// each (the automation interface has no bulk add); returns the seconds taken.
+double addFiles(const VssItem& project, const std::filesystem::path& local, int from, int to,
+                std::string (*name)(int));
+
+} // namespace bench
