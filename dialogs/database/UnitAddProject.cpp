@@ -167,11 +167,25 @@ VssItem TFormAddProject::FindOrCreateProject(const std::string& path) {
         .newSubproject(EditProjectName->text().toStdString(), "");
 }
 
+// The working folder is the user's own, so binding a project another developer bound first
+// changes nothing of theirs. That project already holds the binding file: it is taken as it is
+// rather than added again, which the server would refuse.
 void TFormAddProject::Bind(const VssItem& project) {
     project.setLocalSpec(ProjectFolder);
     ChosenProject = project.spec();
     WriteBindingFile(ChosenProject);
-    project.add(sys::joinPath(project.localSpec(), kBindingFile), "", 0);
+    if (!HoldsBindingFile(project))
+        project.add(sys::joinPath(project.localSpec(), kBindingFile), "", 0);
+}
+
+// Whether the project has a file item named like the binding file (deleted ones left out). A
+// failing lookup means it has none.
+bool TFormAddProject::HoldsBindingFile(const VssItem& project) {
+    try {
+        return project.items(false).item(kBindingFile).type() == vss::kTypeFile;
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 // One line ended by CR LF, then read-only and hidden. An existing read-only file is not

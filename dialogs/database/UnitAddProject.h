@@ -47,6 +47,7 @@ private:
 
     VssItem FindOrCreateProject(const std::string& path);
     void Bind(const VssItem& project);
+    static bool HoldsBindingFile(const VssItem& project);
     void WriteBindingFile(const std::string& binding) const;
 
     VssDatabase Database;

@@ -1,5 +1,6 @@
 // The real add-in in the real host: an unbound project bound through verb 5 and its units added,
-// and a unit added to a bound project offered, added and then listed by the check-out dialog.
+// a second developer bound to the project the first one added, and a unit added to a bound
+// project offered, added and then listed by the check-out dialog.
 #include "ScriptHarness.h"
 #include "TestEnvironment.h"
 
@@ -70,6 +71,50 @@ menu
               std::string::npos);
     // Bound now: the project verbs are enabled without reopening the project.
     EXPECT_EQ(menuStates(t.first("menu")).mid(0, 4), QList<int>({1, 1, 1, 1}));
+}
+
+// The second developer, another user with a folder of their own, binds to the project the first
+// one bound and added: the binding is taken, and the binding file already in the project is
+// neither added again nor changed.
+TEST_F(BindAddEndToEndTest, ASecondDeveloperBindsToTheProjectTheFirstOneAdded) {
+    env.ss({"mkproj", "$/Apps/Demo"});
+    env.ss({"workfold", "$/Apps/Demo", work.string()});
+    bind("$/Apps/Demo");
+    env.ss({"add", "$/Apps/Demo", file("Delphi.Vss"), file("Demo.dpr"), file("Unit1.pas"),
+            file("Unit2.pas")});
+    env.ss({"adduser", "bob"}, {}, true, "Admin");
+    const fs::path other = env.root() / "bob";
+    for (const char* name : {"Demo.dpr", "Unit1.pas", "Unit2.pas"})
+        env.write(other / name, testenv::TestEnvironment::read(work / name));
+
+    const Transcript t = runWithAddin("open " + (other / "Demo.dpr").string() + R"(
+verb 5
+window "Add to SourceSafe Project"
+pick TreeVProjects "$/Apps"
+expect LabelNewProjectSpec text "$/Apps/Demo"
+click ButtonOk
+window "Add Files To Source Control"
+click ButtonCancel
+idle
+menu
+)",
+                                      {{"SSUSER", "bob"}});
+    ASSERT_EQ(t.exitCode, 0) << t.out << t.err;
+    EXPECT_TRUE(t.all("error").isEmpty()) << t.out;
+    EXPECT_TRUE(t.all("messagebox").isEmpty()) << t.out;
+    EXPECT_EQ(testenv::TestEnvironment::read(other / "Delphi.Vss"), "$/Apps/Demo\r\n");
+    EXPECT_EQ(menuStates(t.first("menu")).mid(0, 4), QList<int>({1, 1, 1, 1}));
+
+    // The project's binding file has its one version; each developer keeps their own folder.
+    const std::string history = env.ss({"history", "$/Apps/Demo/Delphi.Vss"}).out;
+    EXPECT_EQ(history.rfind("1  ", 0), 0u) << history;
+    EXPECT_EQ(env.ss({"cat", "$/Apps/Demo/Delphi.Vss"}).out, "$/Apps/Demo\r\n");
+    for (const auto& [user, folder] : {std::pair{std::string("bob"), other},
+                                       std::pair{testenv::TestEnvironment::currentUser(), work}}) {
+        fs::remove(folder / "Unit2.pas");
+        env.ss({"get", "$/Apps/Demo/Unit2.pas"}, {}, true, user);
+        EXPECT_TRUE(fs::exists(folder / "Unit2.pas")) << user;
+    }
 }
 
 TEST_F(BindAddEndToEndTest, AUnitAddedToABoundProjectIsOfferedAddedAndThenCheckedOut) {

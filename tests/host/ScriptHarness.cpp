@@ -103,6 +103,8 @@ void AddinEndToEndTest::bind(const std::string& project) {
     env.write(work / "Delphi.Vss", project + "\r\n");
 }
 
-Transcript AddinEndToEndTest::runWithAddin(const std::string& script) const {
-    return runScript(script, testenv::addinLibrary().string());
+Transcript
+AddinEndToEndTest::runWithAddin(const std::string& script,
+                                const std::map<std::string, std::string>& environment) const {
+    return runScript(script, testenv::addinLibrary().string(), environment);
 }

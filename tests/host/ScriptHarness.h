@@ -58,7 +58,8 @@ protected:
     void bind(const std::string& project);
     std::string file(const std::string& name) const { return (work / name).string(); }
     // Runs the script with the add-in loaded.
-    Transcript runWithAddin(const std::string& script) const;
+    Transcript runWithAddin(const std::string& script,
+                            const std::map<std::string, std::string>& environment = {}) const;
 
     testenv::TestEnvironment env;
     std::filesystem::path work;
