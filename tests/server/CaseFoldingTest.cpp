@@ -9,14 +9,7 @@
 namespace servertest {
 namespace {
 
-// Turns the current store back into the shape an earlier server made: the name index folded
-// only ASCII letters (NOCASE), and no folded names were kept.
-const char* const kEarlierShape =
-    "DROP INDEX links_by_name;"
-    "ALTER TABLE links DROP COLUMN folded;"
-    "CREATE UNIQUE INDEX links_by_name ON links(parent_id, name COLLATE NOCASE);"
-    "UPDATE config SET value = '1' WHERE key = 'schema';"
-    "DELETE FROM config WHERE key = 'folding';";
+using testsupport::kEarlierStoreShape;
 
 class CaseFoldingTest : public ServerTest {
 protected:
@@ -99,7 +92,7 @@ TEST_F(CaseFoldingTest, AnEarlierStoreIsBroughtUpToDateWhenOpened) {
         std::string change;
     };
     const Case cases[] = {
-        {"earlier shape", kEarlierShape},
+        {"earlier shape", kEarlierStoreShape},
         {"folded by older Unicode tables", "UPDATE config SET value = '0' WHERE key = 'folding';"
                                            "UPDATE links SET folded = upper(name);"},
         {"folding unrecorded", "DELETE FROM config WHERE key = 'folding';"},
@@ -121,7 +114,7 @@ TEST_F(CaseFoldingTest, AnEarlierStoreWithNamesThatNowClashIsRefusedUnchanged) {
         auto project = this->project(db.get(), "P");
         add(project.get(), write(work() / "P" / "\u00E9.txt", "e\n"));
     }
-    sql(kEarlierShape);
+    sql(kEarlierStoreShape);
     // Both entered under the earlier index, which told them apart.
     sql("INSERT INTO items(type, binary) VALUES(1, 0);"
         "INSERT INTO links(parent_id, child_id, name, position) SELECT parent_id, "

@@ -1,5 +1,6 @@
 // Pairs of names and whether they are one name once case is folded: the registry and the
-// SourceSafe store must agree on every pair.
+// SourceSafe store must agree on every pair. And the change that turns a store back into the
+// shape an earlier server made, whose name index folded ASCII letters only.
 #pragma once
 
 namespace testsupport {
@@ -26,5 +27,14 @@ inline constexpr NamePair kCaseFoldedNames[] = {
     {"\u0131.txt", "I.txt", false},             // dotless i likewise
     {"e\u0301.txt", "\u00E9.txt", false},       // composed and decomposed differ: no normalising
 };
+
+// SQL for the store file: the name index folds ASCII letters only (NOCASE), and no folded names
+// are kept.
+inline constexpr const char* kEarlierStoreShape =
+    "DROP INDEX links_by_name;"
+    "ALTER TABLE links DROP COLUMN folded;"
+    "CREATE UNIQUE INDEX links_by_name ON links(parent_id, name COLLATE NOCASE);"
+    "UPDATE config SET value = '1' WHERE key = 'schema';"
+    "DELETE FROM config WHERE key = 'folding';";
 
 } // namespace testsupport

@@ -4,6 +4,10 @@
 // behind, and a store that opens and verifies clean.
 #include "SsFixture.h"
 
+#include "CaseFoldedNames.h"
+
+#include <sqlite3.h>
+
 #include <filesystem>
 #include <functional>
 
@@ -183,6 +187,27 @@ TEST_F(SsFaultInjectionTest, AReadOnlyStoreIsReadAndAFullDiskIsNamed) {
     ASSERT_TRUE(faulted);
     EXPECT_TRUE(isRefused(full, "disk is full"));
     EXPECT_EQ(full.err.find("integrity"), std::string::npos) << full.err;
+}
+
+TEST_F(SsFaultInjectionTest, AnEarlierStoreNeedsWriteAccessOnceToBeBroughtUpToDate) {
+    createDemoProject();
+    env.ss({"add", "$/Demo", env.write(work() / "\u00E9.txt", "e\n").string()});
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open((env.current() / "data" / "store.db").c_str(), &raw), SQLITE_OK);
+    const int rc = sqlite3_exec(raw, testsupport::kEarlierStoreShape, nullptr, nullptr, nullptr);
+    sqlite3_close(raw);
+    ASSERT_EQ(rc, SQLITE_OK);
+    const std::vector<std::string> dir{testenv::ssTool().string(), "--db", env.current().string(),
+                                       "dir", "$/Demo/\u00C9.TXT"};
+    const std::map<std::string, std::string> readOnly{{"LD_PRELOAD", FAULT_SHIM},
+                                                      {"QM_FAULT_READONLY", env.current().string()},
+                                                      {"ASAN_OPTIONS", "verify_asan_link_order=0"}};
+
+    EXPECT_TRUE(isRefused(testenv::run(dir, {}, readOnly),
+                          "has the older format 1 and is read-only, so it cannot be brought up "
+                          "to format 2; open it once with write access."));
+    EXPECT_EQ(testenv::run(dir, {}, {}).out, "\u00E9.txt\n");
+    EXPECT_EQ(testenv::run(dir, {}, readOnly).out, "\u00E9.txt\n");
 }
 
 } // namespace
