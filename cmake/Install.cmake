@@ -12,8 +12,9 @@ set(QM_INSTALLED_LIBRARIES
   quillmoor
   sourcesafe
   qmplatform)
-# Programs the add-in starts from the server library's folder (the explorer, once it exists).
-set(QM_INSTALLED_SERVER_PROGRAMS)
+# Programs the add-in starts from the server library's folder: the explorer.
+set(QM_INSTALLED_SERVER_PROGRAMS
+  ssexp)
 
 foreach(program IN LISTS QM_INSTALLED_PROGRAMS)
   set_target_properties(${program} PROPERTIES INSTALL_RPATH "$ORIGIN/../lib")

@@ -2,6 +2,7 @@
 
 #include "FileOperations.h"
 #include "Items.h"
+#include "ProjectListing.h"
 #include "ProjectOperations.h"
 #include "Versions.h"
 
@@ -174,6 +175,13 @@ HRESULT Item::ReadVersion(std::int32_t number, std::string* content) {
     return guardCall([&] {
         requireOut(content);
         *content = FileOperations(*session_, ref_).readVersion(number);
+    });
+}
+
+HRESULT Item::ListChildren(VARIANT_BOOL includeDeleted, std::vector<VSSChildStatus>* children) {
+    return guardCall([&] {
+        requireOut(children);
+        *children = listChildren(*session_, ref_, includeDeleted != 0);
     });
 }
 

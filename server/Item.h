@@ -10,7 +10,7 @@
 
 namespace vss::server {
 
-class Item final : public com::Implements<IVSSItem, IVSSFileContent> {
+class Item final : public com::Implements<IVSSItem, IVSSFileContent, IVSSProjectStatus> {
 public:
     Item(std::shared_ptr<Session> session, ItemRef ref)
         : session_(std::move(session)), ref_(std::move(ref)) {}
@@ -45,6 +45,9 @@ public:
     HRESULT Share(IVSSItem* item, const std::u16string& comment, std::int32_t flags) override;
 
     HRESULT ReadVersion(std::int32_t number, std::string* content) override;
+
+    HRESULT ListChildren(VARIANT_BOOL includeDeleted,
+                         std::vector<VSSChildStatus>* children) override;
 
 private:
     ~Item() override = default;

@@ -137,6 +137,23 @@ std::string VssItem::readVersion(std::int32_t number) const {
     return bytes;
 }
 
+std::vector<VssChildStatus> VssItem::childStatus(bool includeDeleted) const {
+    com::ComPtr<vss::IVSSProjectStatus> status;
+    need(p_);
+    if (!com::succeeded(p_.queryInto(status)) || !status)
+        throw EVssError("This SourceSafe server cannot list a project's check-outs.",
+                        com::E_NOINTERFACE);
+    std::vector<vss::VSSChildStatus> wide;
+    OleCheck(status->ListChildren(includeDeleted ? com::kTrue : com::kFalse, &wide));
+    std::vector<VssChildStatus> children;
+    children.reserve(wide.size());
+    for (const vss::VSSChildStatus& child : wide)
+        children.push_back({narrow(child.name), child.type, child.deleted != 0,
+                            narrow(child.checkoutUser), narrow(child.checkoutLocalSpec),
+                            child.date});
+    return children;
+}
+
 void VssItem::get(std::string& local, std::int32_t flags) const {
     std::u16string path = widen(local);
     OleCheck(need(p_)->Get(&path, flags));
@@ -183,6 +200,10 @@ std::string VssDatabase::userName() const {
 }
 std::string VssDatabase::srcSafeIni() const {
     return readString(p_, &vss::IVSSDatabase::get_SrcSafeIni);
+}
+
+std::string VssDatabase::databaseName() const {
+    return readString(p_, &vss::IVSSDatabase::get_DatabaseName);
 }
 
 VssDatabase CoVSSDatabase::Create() {

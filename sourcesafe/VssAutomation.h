@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 // A failed automation call; the message is the server's error description.
 class EVssError : public std::runtime_error {
@@ -27,6 +28,16 @@ void OleCheck(com::HRESULT status);
 class VssItem;
 class VssItems;
 class VssVersions;
+
+// One child of a project with its check-out state (see IVSSProjectStatus).
+struct VssChildStatus {
+    std::string name;
+    std::int32_t type = vss::kTypeFile;
+    bool deleted = false;
+    std::string checkoutUser; // empty: not checked out
+    std::string checkoutLocalSpec;
+    std::int64_t date = 0;
+};
 
 class VssVersion {
 public:
@@ -90,6 +101,9 @@ public:
     // The content of a file's version (0: the latest), read without a local copy. Raises when
     // the server cannot read stored versions.
     std::string readVersion(std::int32_t number) const;
+    // A project's children with their check-out state, in one read. Raises when the server
+    // cannot list them.
+    std::vector<VssChildStatus> childStatus(bool includeDeleted) const;
 
     // local is passed in and out.
     void get(std::string& local, std::int32_t flags) const;
@@ -118,6 +132,7 @@ public:
     VssItem item(const std::string& spec, bool includeDeleted = false) const;
     std::string userName() const;
     std::string srcSafeIni() const;
+    std::string databaseName() const;
 
     vss::IVSSDatabase* raw() const { return p_.get(); }
     explicit operator bool() const { return bool(p_); }

@@ -78,12 +78,15 @@ TEST_F(InstallTest, PutsProgramsAndLibrariesIntoThePrefixAndRegistersNothing) {
         SCOPED_TRACE(library);
         EXPECT_TRUE(fs::is_regular_file(lib(library)));
     }
+    // The explorer lives beside the server library, where the add-in starts it from.
+    EXPECT_TRUE(fs::is_regular_file(lib("ssexp.exe")));
+    EXPECT_NE(fs::status(lib("ssexp.exe")).permissions() & fs::perms::owner_exec, fs::perms::none);
     EXPECT_FALSE(registryAfterInstall_);
 }
 
 TEST_F(InstallTest, InstalledProgramsFindTheirLibrariesInThePrefix) {
-    for (const fs::path& file :
-         {bin("idehost"), bin("ss"), bin("reg"), lib("libquillmoor.so"), lib("libsourcesafe.so")}) {
+    for (const fs::path& file : {bin("idehost"), bin("ss"), bin("reg"), lib("libquillmoor.so"),
+                                 lib("libsourcesafe.so"), lib("ssexp.exe")}) {
         SCOPED_TRACE(file.string());
         const testenv::RunResult ldd = testenv::run({"ldd", file.string()});
         ASSERT_EQ(ldd.exitCode, 0) << ldd.err;
@@ -113,6 +116,7 @@ TEST_F(InstallTest, RegisteredFromThePrefixTheInstalledServerRunsTheInstalledHos
     EXPECT_EQ(server->text, lib("libsourcesafe.so").string());
     EXPECT_EQ(reg::readValue(reg::Root::LocalMachine, kSourceSafeKey, "SCCServerPath")->text,
               lib("libsourcesafe.so").string());
+    EXPECT_TRUE(fs::is_regular_file(lib("libsourcesafe.so").parent_path() / "ssexp.exe"));
     // No questions when the project is opened.
     reg::writeValue(reg::Root::CurrentUser, kOptionsKey, "GetOnOpen", reg::Value::fromDword(0));
 

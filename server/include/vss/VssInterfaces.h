@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vss {
 
@@ -147,6 +148,29 @@ public:
 
     // The bytes of version `number` of the file (0: the latest content), at most 64 MiB.
     virtual HRESULT ReadVersion(std::int32_t number, std::string* content) = 0;
+};
+
+// One child of a project with its check-out state, as a listing of the project shows it.
+struct VSSChildStatus {
+    std::u16string name;
+    std::int32_t type = kTypeFile;
+    VARIANT_BOOL deleted = 0;
+    std::u16string checkoutUser;      // empty when nobody has it checked out
+    std::u16string checkoutLocalSpec; // the local copy the check-out was made to
+    std::int64_t date =
+        0; // unix seconds: the check-out's when checked out, else the latest version's
+};
+
+// A project's children with their check-out state in one call, so that a listing of a large
+// project costs one read: an interface added beside IVSSItem, obtained from a project item by
+// QueryInterface.
+class IVSSProjectStatus : public com::IUnknown {
+public:
+    static constexpr com::IID kIid = com::guid("5A8C1E71-3B2D-4F60-9C4E-7D1A2B3C4D11");
+
+    // In the order the children were added; deleted ones only with includeDeleted.
+    virtual HRESULT ListChildren(VARIANT_BOOL includeDeleted,
+                                 std::vector<VSSChildStatus>* children) = 0;
 };
 
 // An item's history, newest version first.

@@ -1,0 +1,73 @@
+#include "FolderDialog.h"
+
+#include <ui/Application.h>
+
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <filesystem>
+
+namespace {
+
+QPushButton* newButton(QWidget* parent, const char* name, const char* caption) {
+    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+FolderDialog::FolderDialog(const QString& caption, const std::string& project,
+                           const std::string& folder) {
+    setObjectName("FolderDialog");
+    setWindowTitle(caption);
+    LabelFolder = new QLabel(
+        QStringLiteral("Working folder for %1:").arg(QString::fromStdString(project)), this);
+    LabelFolder->setObjectName("LabelFolder");
+    EditFolder = new QLineEdit(QString::fromStdString(folder), this);
+    EditFolder->setObjectName("EditFolder");
+    EditFolder->setMinimumWidth(320);
+    ButtonBrowse = newButton(this, "ButtonBrowse", "&Browse...");
+    ButtonOk = newButton(this, "ButtonOk", "OK");
+    ButtonCancel = newButton(this, "ButtonCancel", "Cancel");
+
+    auto* row = new QHBoxLayout;
+    row->addWidget(EditFolder);
+    row->addWidget(ButtonBrowse);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ButtonOk);
+    buttons->addWidget(ButtonCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(LabelFolder);
+    layout->addLayout(row);
+    layout->addLayout(buttons);
+
+    setDefaultButton(ButtonOk);
+    setCancelButton(ButtonCancel);
+    setButtonModalResult(ButtonOk, ui::mrOk);
+    setButtonModalResult(ButtonCancel, ui::mrCancel);
+    onClick(ButtonOk);
+    onClick(ButtonCancel);
+    onClick(ButtonBrowse, [this] { Browse(); });
+    const auto follow = [this] { ButtonOk->setEnabled(!EditFolder->text().trimmed().isEmpty()); };
+    connect(EditFolder, &QLineEdit::textChanged, this, follow);
+    follow();
+}
+
+std::string FolderDialog::folder() const {
+    const std::filesystem::path typed(EditFolder->text().trimmed().toStdString());
+    return std::filesystem::absolute(typed).lexically_normal().string();
+}
+
+void FolderDialog::Browse() {
+    const QString chosen =
+        QFileDialog::getExistingDirectory(this, windowTitle(), EditFolder->text());
+    if (!chosen.isEmpty())
+        EditFolder->setText(chosen);
+}
