@@ -44,7 +44,12 @@ void GetProgressDialog::formShow() {
     if (Started)
         return;
     Started = true;
-    QTimer::singleShot(0, this, [this] { runHandler([this] { Run(); }); });
+    // A timer of its own, not a single shot (a posted call): a timer started earlier, such as
+    // a test driver's, still fires first.
+    auto* start = new QTimer(this);
+    start->setSingleShot(true);
+    connect(start, &QTimer::timeout, this, [this] { runHandler([this] { Run(); }); });
+    start->start(0);
 }
 
 void GetProgressDialog::reject() {
