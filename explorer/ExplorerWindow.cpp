@@ -39,17 +39,12 @@ std::vector<std::string> partsOf(const std::string& spec) {
 
 } // namespace
 
-ExplorerWindow::ExplorerWindow(VssDatabase database) : Database(std::move(database)) {
+ExplorerWindow::ExplorerWindow() {
     setObjectName("ExplorerWindow");
     setWindowTitle(QStringLiteral("SourceSafe Explorer"));
     setWindowFlags(Qt::Window);
     CreateControls();
     CreateMenus();
-    StatusDatabase->setText(QStringLiteral("Database: %1 (%2)")
-                                .arg(QString::fromStdString(Database.databaseName()),
-                                     QString::fromStdString(Database.srcSafeIni())));
-    StatusUser->setText(
-        QStringLiteral("User: %1").arg(QString::fromStdString(Database.userName())));
 }
 
 ExplorerWindow::~ExplorerWindow() = default;
@@ -70,7 +65,7 @@ void ExplorerWindow::CreateControls() {
     FileList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     FileList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     FileList->setContextMenuPolicy(Qt::CustomContextMenu);
-    const int widths[] = {180, 80, 130, 220};
+    const int widths[] = {180, 80, 150, 220};
     for (int column = 0; column < FileListModel::ColumnCount; ++column)
         FileList->setColumnWidth(column, widths[column]);
 
@@ -103,7 +98,6 @@ void ExplorerWindow::CreateControls() {
     layout->addWidget(status);
     resize(860, 520);
 
-    Tree = new TProjectTree(*this, TreeVProjects, Database);
     // The list follows the current project however it changed.
     connect(TreeVProjects, &QTreeWidget::currentItemChanged, this,
             [this] { runHandler([this] { FillFileList(); }); });
@@ -198,7 +192,15 @@ void ExplorerWindow::ShowContextMenu(QWidget* view, const QPoint& at) {
     menu.exec(view->mapToGlobal(at));
 }
 
-void ExplorerWindow::Open() {
+void ExplorerWindow::Open(VssDatabase database) {
+    Database = std::move(database);
+    StatusDatabase->setText(QStringLiteral("Database: %1 (%2)")
+                                .arg(QString::fromStdString(Database.databaseName()),
+                                     QString::fromStdString(Database.srcSafeIni())));
+    StatusUser->setText(
+        QStringLiteral("User: %1").arg(QString::fromStdString(Database.userName())));
+    delete Tree;
+    Tree = new TProjectTree(*this, TreeVProjects, Database);
     const QSignalBlocker quiet(TreeVProjects);
     TreeVProjects->clear();
     Tree->Open();
@@ -206,6 +208,8 @@ void ExplorerWindow::Open() {
 }
 
 void ExplorerWindow::Refresh() {
+    if (Tree == nullptr)
+        return;
     const std::string project = CurrentProject();
     const QSignalBlocker quiet(TreeVProjects);
     TreeVProjects->clear();
@@ -215,7 +219,7 @@ void ExplorerWindow::Refresh() {
 }
 
 bool ExplorerWindow::SelectProject(const std::string& spec) {
-    QTreeWidgetItem* node = Tree->Root();
+    QTreeWidgetItem* node = Tree == nullptr ? nullptr : Tree->Root();
     if (node == nullptr)
         return false;
     bool found = true;
@@ -238,7 +242,7 @@ bool ExplorerWindow::SelectProject(const std::string& spec) {
 }
 
 std::string ExplorerWindow::CurrentProject() const {
-    const QTreeWidgetItem* node = Tree->Selected();
+    const QTreeWidgetItem* node = Tree == nullptr ? nullptr : Tree->Selected();
     return node == nullptr ? std::string("$/") : specOfNodePath(TProjectTree::NodePath(node));
 }
 
@@ -258,7 +262,7 @@ void ExplorerWindow::SetShowDeleted(bool show) {
 }
 
 void ExplorerWindow::FillFileList() {
-    if (Tree->Selected() == nullptr) {
+    if (Tree == nullptr || Tree->Selected() == nullptr) {
         Files_->clear();
         return;
     }

@@ -24,12 +24,13 @@ class TProjectTree;
 
 class ExplorerWindow : public ui::Form {
 public:
-    // Takes an open database; Open() reads it.
-    explicit ExplorerWindow(VssDatabase database);
+    // An empty window; Open gives it its database.
+    ExplorerWindow();
     ~ExplorerWindow() override;
 
-    // Reads the root's projects, selects "$" and lists its files. Read errors leave the call.
-    void Open();
+    // Works on an open database from now on: names it in the status bar, reads the root's
+    // projects, selects "$" and lists its files. Read errors leave the call.
+    void Open(VssDatabase database);
     // F5: the tree and the list read again, the same project selected as far as it still exists.
     void Refresh();
     // Expands the tree down to the project and selects it; false when some part is missing (the

@@ -34,8 +34,8 @@ VssDatabase ExplorerFixture::openDatabase() const {
 
 ExplorerWindow& ExplorerFixture::window() {
     if (!window_) {
-        window_ = std::make_unique<ExplorerWindow>(openDatabase());
-        window_->Open();
+        window_ = std::make_unique<ExplorerWindow>();
+        window_->Open(openDatabase());
     }
     return *window_;
 }
