@@ -252,6 +252,31 @@ close-project
 SCRIPT
 }
 
+# The tour ends in the explorer that the add-in's "SourceSafe" entry starts: the database's
+# projects, and $/Demo's files with who has them checked out.
+explorer_script() {
+  local shots=$1
+  cat <<SCRIPT
+print "The SourceSafe explorer on the same database"
+pick TreeVProjects "\$/Demo"
+select FileList "Unit3.pas"
+action "Check Out..."
+window "Check Out"
+type MemoComment "from the explorer"
+click ButtonOk
+click ButtonOk
+idle
+shot $(quote "$shots/13-explorer.png")
+dump
+select FileList "Unit3.pas"
+action "Undo Check Out..."
+window "Undo Check Out"
+click ButtonOk
+click ButtonOk
+idle
+SCRIPT
+}
+
 run_tour() {
   local shots status=0
   shots=$data/tour-$(date +%Y%m%d-%H%M%S)
@@ -260,6 +285,11 @@ run_tour() {
   echo "No display: running the tour headless ($shots/tour.script)"
   QT_QPA_PLATFORM=offscreen "$bin/idehost" --script "$shots/tour.script" "$@" \
     | tee "$shots/transcript.jsonl" || status=$?
+  if [ "$status" -eq 0 ] && [ -x "$bin/ssexp.exe" ]; then
+    explorer_script "$shots" >"$shots/explorer.script"
+    QT_QPA_PLATFORM=offscreen "$bin/ssexp.exe" --script "$shots/explorer.script" \
+      | tee -a "$shots/transcript.jsonl" || status=$?
+  fi
   echo
   echo "Transcript: $shots/transcript.jsonl"
   echo "Pictures of the dialogs: $shots"

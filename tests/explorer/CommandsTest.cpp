@@ -11,13 +11,17 @@
 #include "UnitShowHistory.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
 
@@ -284,6 +288,34 @@ TEST_F(CommandsTest, ShowsTheHistoryAndThePropertiesOfTheSelectedFile) {
     window().ActionProperties->trigger();
     EXPECT_EQ(checkedOut, testenv::TestEnvironment::currentUser() + " in " +
                               (work / "Demo" / "b.pas").string());
+}
+
+// A right-click in the list opens the commands; choosing one runs it on the selected files.
+TEST_F(CommandsTest, TheContextMenuOffersTheCommands) {
+    window().show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
+    ASSERT_TRUE(window().SelectProject("$/Demo"));
+    selectFiles({"b.pas"});
+    QStringList offered;
+    QTimer::singleShot(0, [&offered] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        for (QAction* action : menu->actions())
+            offered.append(action->text());
+        menu->setActiveAction(menu->actions().at(1));
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    driver.drive(runFileDialog({"b.pas"}));
+    QWidget* viewport = window().FileList->viewport();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                            viewport->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(viewport, &event);
+    EXPECT_EQ(offered, QStringList({"&Get Latest Version...", "Check &Out...", "Check &In...",
+                                    "&Undo Check Out...", "", "&Add Files...", "&Create Project...",
+                                    "&Delete...", "&Recover", "&Share...", "Set &Working Folder...",
+                                    "", "Show &History...", "&Properties..."}));
+    EXPECT_EQ(driver.shownForms(), (std::vector<std::string>{"Check Out"}));
+    EXPECT_TRUE(contains(ssOut({"status", "$/Demo"}), "b.pas"));
 }
 
 struct KeyCase {
