@@ -49,4 +49,12 @@ HRESULT Database::get_DatabaseName(std::u16string* name) {
     });
 }
 
+HRESULT Database::BeginRun() {
+    return guardCall([&] { session().beginRun(); });
+}
+
+HRESULT Database::EndRun() {
+    return guardCall([&] { session().endRun(); });
+}
+
 } // namespace vss::server

@@ -1,5 +1,5 @@
-// The database object (IVSSDatabase): created unopened by the class factory; Open connects it
-// to a database for one user.
+// The database object (IVSSDatabase, and IVSSRun for runs of many calls): created unopened by
+// the class factory; Open connects it to a database for one user.
 #pragma once
 
 #include "Session.h"
@@ -10,7 +10,7 @@
 
 namespace vss::server {
 
-class Database final : public com::Implements<IVSSDatabase> {
+class Database final : public com::Implements<IVSSDatabase, IVSSRun> {
 public:
     HRESULT Open(const std::u16string& iniPath, const std::u16string& user,
                  const std::u16string& password) override;
@@ -19,6 +19,9 @@ public:
     HRESULT get_UserName(std::u16string* name) override;
     HRESULT get_SrcSafeIni(std::u16string* path) override;
     HRESULT get_DatabaseName(std::u16string* name) override;
+
+    HRESULT BeginRun() override;
+    HRESULT EndRun() override;
 
 private:
     ~Database() override = default;

@@ -33,13 +33,6 @@ std::string readLocal(const std::string& path) {
     return text;
 }
 
-// Temporaries of this file left by a writer that was killed: removed before the next write.
-void removeStale(const std::string& path) {
-    const std::filesystem::path file(path);
-    if (!path.empty() && file.has_parent_path())
-        LocalFile::removeStaleTemporaries(file.parent_path(), file.filename().string());
-}
-
 } // namespace
 
 void FileOperations::requireFile(const char* operation) {
@@ -112,7 +105,7 @@ void FileOperations::get(std::string& local, std::int32_t flags) {
     // records them in the local-copy cache, which is written in batches.
     if (!item_.isProject()) {
         const std::string path = fileLocalPath(local, true);
-        removeStale(path);
+        s_.temporaries.sweepFor(path);
         s_.store.read([&] { getFile(item_, path, flags, false); });
         s_.localCopies.flushIfFull();
         local = path;
@@ -343,7 +336,7 @@ void FileOperations::checkout(const std::string& comment, const std::string& loc
         }
         const std::string path = fileLocalPath(local, getLocal);
         if (getLocal)
-            removeStale(path);
+            s_.temporaries.sweepFor(path);
         const VersionRow latest = s_.items.latestContent(item_.id);
         if (getLocal)
             getFile(item_, path, flags, true);
@@ -407,7 +400,7 @@ void FileOperations::undoCheckout(const std::string& local, std::int32_t flags) 
                                                          : fileLocalPath({}, false);
         if (path.empty())
             return;
-        removeStale(path);
+        s_.temporaries.sweepFor(path);
         const VersionRow latest = s_.items.latestContent(item_.id);
         const bool readOnly = (flags & kMaskReadOnly) != FlagWritable;
         const LocalFile::Status localStatus = LocalFile::status(path);

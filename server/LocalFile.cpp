@@ -262,23 +262,46 @@ LocalFile::Status LocalFile::status(const fs::path& file) {
 std::vector<fs::path> LocalFile::removeStaleTemporaries(const fs::path& folder,
                                                         const std::string& name) {
     std::vector<fs::path> removed;
+    const std::int64_t now = std::time(nullptr);
+    for (const Temporary& temporary : listTemporaries(folder))
+        if (isTemporaryOf(temporary.name, name) && isStale(temporary, now) &&
+            removeIfStale(folder, temporary.name))
+            removed.push_back(folder / temporary.name);
+    return removed;
+}
+
+std::vector<LocalFile::Temporary> LocalFile::listTemporaries(const fs::path& folder) {
+    std::vector<Temporary> found;
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr)
-        return removed;
-    const std::string stem = name.empty() ? std::string() : temporaryStem(name);
-    const std::time_t before = std::time(nullptr) - kStaleSeconds;
+        return found;
     while (const dirent* entry = ::readdir(dir)) {
-        if (!isTemporaryName(entry->d_name, stem))
+        if (!isTemporaryName(entry->d_name, {}))
             continue;
         struct stat st {};
-        if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 ||
-            !S_ISREG(st.st_mode) || st.st_mtime >= before)
-            continue;
-        if (::unlinkat(::dirfd(dir), entry->d_name, 0) == 0)
-            removed.push_back(folder / entry->d_name);
+        if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(st.st_mode))
+            found.push_back({entry->d_name, static_cast<std::int64_t>(st.st_mtime)});
     }
     ::closedir(dir);
-    return removed;
+    return found;
+}
+
+bool LocalFile::isTemporaryOf(const std::string& entry, const std::string& target) {
+    return isTemporaryName(entry, target.empty() ? std::string() : temporaryStem(target));
+}
+
+bool LocalFile::isStale(const Temporary& temporary, std::int64_t now) {
+    return temporary.modificationTime < now - kStaleSeconds;
+}
+
+bool LocalFile::removeIfStale(const fs::path& folder, const std::string& entry) {
+    const fs::path file = folder / entry;
+    struct stat st {};
+    if (!isTemporaryName(entry, {}) || ::lstat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        !isStale({entry, static_cast<std::int64_t>(st.st_mtime)}, std::time(nullptr)))
+        return false;
+    return ::unlink(file.c_str()) == 0;
 }
 
 LocalFile::Kind LocalFile::kind(const fs::path& file) {

@@ -52,6 +52,20 @@ public:
     static std::vector<std::filesystem::path>
     removeStaleTemporaries(const std::filesystem::path& folder, const std::string& name = {});
 
+    // A temporary file of a write, as one listing of its folder found it.
+    struct Temporary {
+        std::string name;
+        std::int64_t modificationTime = 0; // unix seconds
+    };
+    // The plain files in the folder that carry a temporary's name, in one pass.
+    static std::vector<Temporary> listTemporaries(const std::filesystem::path& folder);
+    // Whether a temporary's name is of writes of the target name (of any, for an empty one).
+    static bool isTemporaryOf(const std::string& entry, const std::string& target);
+    // Older than a minute at `now` (unix seconds): its writer is gone.
+    static bool isStale(const Temporary& temporary, std::int64_t now);
+    // Removes the folder's temporary if the file there is still a stale one; true if removed.
+    static bool removeIfStale(const std::filesystem::path& folder, const std::string& entry);
+
     enum class Kind { Missing, Plain, Folder, Link, Other };
 
     // What a file's metadata says, from one lstat.

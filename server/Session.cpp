@@ -98,4 +98,19 @@ std::string Session::localChild(const std::string& folder, const std::string& st
                                                    : folder + "/" + storedName;
 }
 
+void Session::beginRun() {
+    store.beginGroup();
+}
+
+void Session::endRun() {
+    if (store.groupDepth() == 1 && !store.readOnly()) {
+        try {
+            localCopies.flush();
+        } catch (const VssError&) {
+            // Kept for the next attempt; a lost record costs a re-check, not the run.
+        }
+    }
+    store.endGroup();
+}
+
 } // namespace vss::server

@@ -8,6 +8,7 @@
 #include "ItemTable.h"
 #include "LocalCopies.h"
 #include "Store.h"
+#include "TemporarySweeper.h"
 #include "UserTable.h"
 #include "WorkspaceTable.h"
 
@@ -43,12 +44,19 @@ public:
     // folder + "/" + a name read from the store, which must be a valid name.
     static std::string localChild(const std::string& folder, const std::string& storedName);
 
+    // A run of calls whose durable changes go to disk together when it ends (see IVSSRun).
+    void beginRun();
+    // Ends the run begun last; the outermost end also writes the local-copy records gathered
+    // so far, and returns once the run's changes are on disk.
+    void endRun();
+
     Store store;
     ContentStore contents;
     ItemTable items;
     UserTable users;
     WorkspaceTable workspace;
     LocalCopies localCopies;
+    TemporarySweeper temporaries;
 
 private:
     void checkIntegrity();

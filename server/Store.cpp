@@ -216,6 +216,14 @@ std::string Store::lastFailure() const {
 }
 
 Store::~Store() {
+    // A group left open by its caller still ends on disk.
+    if (groupUnflushed_) {
+        try {
+            flushLog();
+        } catch (const VssError&) {
+            // Closing the last connection checkpoints, which flushes once more.
+        }
+    }
     close();
 }
 
@@ -263,7 +271,33 @@ void Store::write(const std::function<void()>& body) {
     if (readOnly_ && depth_ == 0)
         throw VssError("The database store " + quote(file_.string()) +
                        " is read-only: it can be read, but nothing in it can be changed.");
+    if (groups_ > 0) {
+        groupUnflushed_ = true;
+        transaction("BEGIN IMMEDIATE", Sync::Normal, body);
+        return;
+    }
     transaction("BEGIN IMMEDIATE", Sync::Full, body);
+}
+
+void Store::endGroup() {
+    if (groups_ == 0)
+        throw VssError("No run of calls is open.", com::E_UNEXPECTED);
+    if (--groups_ > 0 || !groupUnflushed_)
+        return;
+    groupUnflushed_ = false;
+    flushLog();
+}
+
+void Store::flushLog() {
+    sqlite3_file* log = nullptr;
+    check(sqlite3_file_control(db_, "main", SQLITE_FCNTL_JOURNAL_POINTER, &log), "flush");
+    // Without an open log, every commit has gone through a checkpoint, which flushes.
+    if (log == nullptr || log->pMethods == nullptr)
+        return;
+    const int rc = log->pMethods->xSync(log, SQLITE_SYNC_NORMAL);
+    if (rc != SQLITE_OK)
+        throw VssError("Cannot flush the database store " + quote(file_.string()) +
+                       " to disk: " + sqlite3_errstr(rc));
 }
 
 void Store::writeCache(const std::function<void()>& body) {

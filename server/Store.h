@@ -93,6 +93,16 @@ public:
     void read(const std::function<void()>& body);
     bool inTransaction() const { return depth_ > 0; }
 
+    // A group of calls whose durable changes reach the disk together, with one flush when the
+    // outermost group ends: until then they commit as the rebuildable ones do, safe against the
+    // process's death but not against a power cut. Groups nest.
+    void beginGroup() { ++groups_; }
+    // Ends the group begun last; the outermost end flushes the group's changes to disk. Raises
+    // without an open group, or when the flush fails: the group has ended all the same, and
+    // the next durable commit takes its changes to disk.
+    void endGroup();
+    int groupDepth() const { return groups_; }
+
     std::int64_t lastInsertId() const;
     int changes() const;
 
@@ -104,6 +114,8 @@ private:
     void transaction(const char* begin, std::optional<Sync> sync,
                      const std::function<void()>& body);
     void setSync(Sync sync);
+    // Flushes the write-ahead log, where every commit of the group lies until a checkpoint.
+    void flushLog();
     // Opens and sets up the connection; false, with the connection's error kept, on failure.
     bool connect(const std::string& name, int flags);
     void close();
@@ -121,6 +133,8 @@ private:
     int depth_ = 0;
     Sync sync_ = Sync::Full;
     bool readOnly_ = false;
+    int groups_ = 0;
+    bool groupUnflushed_ = false; // a durable change of the open group is not yet on disk
 };
 
 } // namespace vss::server

@@ -206,6 +206,29 @@ std::string VssDatabase::databaseName() const {
     return readString(p_, &vss::IVSSDatabase::get_DatabaseName);
 }
 
+VssRun::VssRun(const VssDatabase& database) {
+    vss::IVSSDatabase* server = database.raw();
+    if (server == nullptr)
+        throw EVssError("No SourceSafe object", com::E_POINTER);
+    com::ComPtr<vss::IVSSRun> run;
+    if (com::failed(server->QueryInterface(vss::IVSSRun::kIid, run.putVoid())) || !run)
+        return;
+    OleCheck(run->BeginRun());
+    p_ = std::move(run);
+}
+
+VssRun::~VssRun() {
+    if (p_ && com::failed(p_->EndRun()))
+        com::takeErrorInfo(); // the failure that left the run open is the one to report
+}
+
+void VssRun::finish() {
+    if (!p_)
+        return;
+    const com::ComPtr<vss::IVSSRun> run = std::move(p_);
+    OleCheck(run->EndRun());
+}
+
 VssDatabase CoVSSDatabase::Create() {
     com::ComPtr<vss::IVSSDatabase> database;
     OleCheck(com::createInstance(vss::CLSID_VSSDatabase, database));

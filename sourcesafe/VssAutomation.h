@@ -142,6 +142,24 @@ private:
     com::ComPtr<vss::IVSSDatabase> p_;
 };
 
+// A run of many calls on one database, whose changes the server may take to disk together
+// when it ends (IVSSRun); with a server that has no runs, each call is on disk by itself.
+class VssRun {
+public:
+    // Begins a run; raises EVssError when the server refuses it.
+    explicit VssRun(const VssDatabase& database);
+    // Ends a run that finish() did not end, as a failure leaves it, without raising.
+    ~VssRun();
+    VssRun(const VssRun&) = delete;
+    VssRun& operator=(const VssRun&) = delete;
+
+    // Ends the run; returns once its changes are on disk, raises EVssError when they cannot be.
+    void finish();
+
+private:
+    com::ComPtr<vss::IVSSRun> p_;
+};
+
 // Creates the database object from CLSID_VSSDatabase and obtains IVSSDatabase; either failing
 // raises EVssError with the COM description.
 class CoVSSDatabase {

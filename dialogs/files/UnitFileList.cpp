@@ -131,7 +131,18 @@ void TFormFileList::UpdateOkButton() {
 }
 
 void TFormFileList::AppendLog(const std::string& line) {
-    MemoLog->appendPlainText(QString::fromStdString(line));
+    if (gatheringLog_)
+        pendingLog_.append(QString::fromStdString(line));
+    else
+        MemoLog->appendPlainText(QString::fromStdString(line));
+}
+
+void TFormFileList::ShowPendingLog() {
+    gatheringLog_ = false;
+    if (pendingLog_.isEmpty())
+        return;
+    MemoLog->appendPlainText(pendingLog_.join(QChar('\n')));
+    pendingLog_.clear();
 }
 
 void TFormFileList::ButtonOkClick() {
@@ -141,12 +152,22 @@ void TFormFileList::ButtonOkClick() {
     {
         // Restored on every way out, also when a lookup below fails and the error leaves.
         ui::BusyCursor busy;
-        ReadProject();
-        for (int row = 0; row < ListBoxFileList->count(); ++row) {
-            QListWidgetItem* entry = ListBoxFileList->item(row);
-            if (entry->isSelected())
-                ProcessEntry(entry);
+        gatheringLog_ = true;
+        try {
+            // The server takes the run's changes to disk together, before the run is over.
+            VssRun run(Database);
+            ReadProject();
+            for (int row = 0; row < ListBoxFileList->count(); ++row) {
+                QListWidgetItem* entry = ListBoxFileList->item(row);
+                if (entry->isSelected())
+                    ProcessEntry(entry);
+            }
+            run.finish();
+        } catch (...) {
+            ShowPendingLog();
+            throw;
         }
+        ShowPendingLog();
     }
     SwitchToClose();
 }

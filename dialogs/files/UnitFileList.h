@@ -8,6 +8,8 @@
 
 #include <ui/Form.h>
 
+#include <QStringList>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -77,10 +79,19 @@ protected:
     // Selects the entry named like the file-name part of fileName and scrolls it to the top.
     void SelectFile(const std::string& fileName);
 
+    // Shows the lines gathered during a run, in one insertion.
+    void ShowPendingLog();
+
     TVSSProperties Properties;
     VssItems ProjectItems;
     VssItem FileItem;
     VssItem ProjectItem;
     VssDatabase Database;
     std::string ProjectBinding;
+
+private:
+    // A run's lines wait here until it ends: laid out one at a time, the lines of a long run
+    // cost more than its files, and nothing is painted before the run ends anyway.
+    QStringList pendingLog_;
+    bool gatheringLog_ = false;
 };

@@ -196,7 +196,7 @@ ComPtr<vss::IVSSItem> wrapItem(ComPtr<vss::IVSSItem> real, Plan plan) {
     return ComPtr<vss::IVSSItem>::adopt(new FaultyItem(std::move(real), std::move(plan)));
 }
 
-class FaultyDatabase final : public com::Implements<vss::IVSSDatabase> {
+class FaultyDatabase final : public com::Implements<vss::IVSSDatabase, vss::IVSSRun> {
 public:
     FaultyDatabase(ComPtr<vss::IVSSDatabase> real, Plan plan)
         : real_(std::move(real)), plan_(std::move(plan)) {}
@@ -222,8 +222,19 @@ public:
     HRESULT get_DatabaseName(std::u16string* name) override {
         return real_->get_DatabaseName(name);
     }
+    HRESULT BeginRun() override { return forwardRun("BeginRun", &vss::IVSSRun::BeginRun); }
+    HRESULT EndRun() override { return forwardRun("EndRun", &vss::IVSSRun::EndRun); }
 
 private:
+    HRESULT forwardRun(const char* method, HRESULT (vss::IVSSRun::*call)()) {
+        if (HRESULT hr = plan_->enter({method, {}, 0, {}, {}}); com::failed(hr))
+            return hr;
+        ComPtr<vss::IVSSRun> run;
+        if (HRESULT hr = real_.queryInto(run); com::failed(hr))
+            return hr;
+        return (run.get()->*call)();
+    }
+
     ComPtr<vss::IVSSDatabase> real_;
     Plan plan_;
 };

@@ -173,6 +173,23 @@ public:
                                  std::vector<VSSChildStatus>* children) = 0;
 };
 
+// A run of many calls from one caller, such as a dialog acting on each of the files a user
+// selected: an interface added beside IVSSDatabase (which stays as published), obtained from
+// the database object by QueryInterface. Inside a run, check-outs, check-ins and the like
+// commit without waiting for the disk, safe against the death of a process but not against a
+// power cut; the run's end takes all of them to disk at once. Outside a run every call is on
+// disk before it returns.
+class IVSSRun : public com::IUnknown {
+public:
+    static constexpr com::IID kIid = com::guid("5A8C1E71-3B2D-4F60-9C4E-7D1A2B3C4D12");
+
+    // Begins a run; runs nest.
+    virtual HRESULT BeginRun() = 0;
+    // Ends the run begun last. Ending the outermost one returns once every change made in it
+    // is on disk, and fails when that cannot be done.
+    virtual HRESULT EndRun() = 0;
+};
+
 // An item's history, newest version first.
 class IVSSVersions : public com::IUnknown {
 public:
