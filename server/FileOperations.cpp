@@ -54,16 +54,20 @@ void FileOperations::requireCheckoutByMe(Checkout& out) {
     out = *co;
 }
 
-std::string FileOperations::fileLocalPath(const std::string& given, bool required) {
+std::string FileOperations::fileLocalPath(const std::string& given, bool required,
+                                          std::optional<LocalFile::Status>* found) {
     if (!given.empty()) {
         std::string path = LocalFile::normalize(given).string();
-        if (LocalFile::kind(path) == LocalFile::Kind::Folder) {
+        const LocalFile::Status status = LocalFile::status(path);
+        if (status.kind == LocalFile::Kind::Folder) {
             // A folder in the file's own place is not where the file goes.
             if (path == s_.localSpec(item_))
                 throw VssError("Cannot write " + quote(path) + ": a folder has the name of " +
                                item_.spec + ".");
-            path = Session::localChild(path, item_.name);
+            return Session::localChild(path, item_.name);
         }
+        if (found)
+            *found = status;
         return path;
     }
     std::string path = s_.localSpec(item_);
@@ -104,9 +108,10 @@ void FileOperations::get(std::string& local, std::int32_t flags) {
     // A get changes nothing in the permanent record: it reads it, writes local files and
     // records them in the local-copy cache, which is written in batches.
     if (!item_.isProject()) {
-        const std::string path = fileLocalPath(local, true);
+        std::optional<LocalFile::Status> status;
+        const std::string path = fileLocalPath(local, true, &status);
         s_.temporaries.sweepFor(path);
-        s_.store.read([&] { getFile(item_, path, flags, false); });
+        s_.store.read([&] { getFile(item_, path, flags, false, status); });
         s_.localCopies.flushIfFull();
         local = path;
         return;
@@ -175,10 +180,11 @@ void FileOperations::getProject(const ItemRef& project, const std::string& folde
 }
 
 FileOperations::Outcome FileOperations::getFile(const ItemRef& file, const std::string& path,
-                                                std::int32_t flags, bool forCheckout) {
+                                                std::int32_t flags, bool forCheckout,
+                                                const std::optional<LocalFile::Status>& known) {
     const VersionRow latest = s_.items.latestContent(file.id);
     const bool readOnly = !forCheckout && (flags & kMaskReadOnly) != FlagWritable;
-    const LocalFile::Status local = LocalFile::status(path);
+    const LocalFile::Status local = known ? *known : LocalFile::status(path);
     if (local.kind == LocalFile::Kind::Plain) {
         if (matches(file, latest, path, local, flags, Trust::Record)) {
             if (forCheckout)

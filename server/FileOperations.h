@@ -6,6 +6,7 @@
 #include "Session.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,10 @@ public:
 private:
     enum class Outcome { Written, Unchanged, Skipped, Merged };
 
-    std::string fileLocalPath(const std::string& given, bool required);
+    // The file's local path: the given one (a folder there means the file's name in it), else
+    // the item's local spec. The status of a given file path is handed out through `found`.
+    std::string fileLocalPath(const std::string& given, bool required,
+                              std::optional<LocalFile::Status>* found = nullptr);
     void requireFile(const char* operation);
     void requireNotDeleted();
     void requireCheckoutByMe(Checkout& out);
@@ -38,8 +42,9 @@ private:
 
     // Brings one file's local copy to the latest version under the flags' replace, compare,
     // time and read-only groups.
+    // The status of the file at path, when known, saves taking it again.
     Outcome getFile(const ItemRef& file, const std::string& path, std::int32_t flags,
-                    bool forCheckout);
+                    bool forCheckout, const std::optional<LocalFile::Status>& known = {});
     void getProject(const ItemRef& project, const std::string& folder, std::int32_t flags,
                     std::vector<std::string>& problems);
     void writeVersion(const ItemRef& file, const VersionRow& version, const std::string& path,

@@ -76,13 +76,28 @@ void Session::checkIntegrity() {
 }
 
 std::string Session::projectFolder(std::int64_t projectId) {
-    if (auto folder = workspace.workingFolder(user_.id, projectId))
-        return *folder;
-    const auto link = items.projectLink(projectId);
-    if (!link)
-        return {};
-    const std::string parent = projectFolder(link->first);
-    return parent.empty() ? std::string() : localChild(parent, link->second);
+    // In a run the calls follow each other closely: the version its last transaction saw does.
+    const std::uint32_t version =
+        store.groupDepth() > 0 ? store.dataVersion() : store.currentDataVersion();
+    if (foldersVersion_ != version) {
+        folders_.clear();
+        foldersVersion_ = version;
+    }
+    return findProjectFolder(projectId);
+}
+
+std::string Session::findProjectFolder(std::int64_t projectId) {
+    if (auto known = folders_.find(projectId); known != folders_.end())
+        return known->second;
+    std::string folder;
+    if (auto own = workspace.workingFolder(user_.id, projectId)) {
+        folder = *own;
+    } else if (const auto link = items.projectLink(projectId)) {
+        const std::string parent = findProjectFolder(link->first);
+        folder = parent.empty() ? std::string() : localChild(parent, link->second);
+    }
+    folders_.emplace(projectId, folder);
+    return folder;
 }
 
 std::string Session::localSpec(const ItemRef& item) {
@@ -99,6 +114,7 @@ std::string Session::localChild(const std::string& folder, const std::string& st
 }
 
 void Session::beginRun() {
+    store.currentDataVersion(); // what other processes changed before the run is seen in it
     store.beginGroup();
 }
 

@@ -12,8 +12,11 @@
 #include "UserTable.h"
 #include "WorkspaceTable.h"
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <unordered_map>
 
 namespace vss::server {
 
@@ -37,7 +40,9 @@ public:
     const User& user() const { return user_; }
 
     // The working folder of a project for this user: its own, else the parent's + "/" + its
-    // name; empty when none is set anywhere above.
+    // name; empty when none is set anywhere above. Answers are kept until the store changes;
+    // inside a run, a change by another process is seen from this connection's next
+    // transaction on.
     std::string projectFolder(std::int64_t projectId);
     // A file's local path: its project's folder + "/" + its name; empty without a folder.
     std::string localSpec(const ItemRef& item);
@@ -60,9 +65,12 @@ public:
 
 private:
     void checkIntegrity();
+    std::string findProjectFolder(std::int64_t projectId);
 
     DatabaseLocation location_;
     User user_;
+    std::unordered_map<std::int64_t, std::string> folders_; // by project id
+    std::optional<std::uint32_t> foldersVersion_;           // the store's version they hold for
 };
 
 } // namespace vss::server

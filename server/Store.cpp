@@ -357,6 +357,18 @@ void Store::transaction(const char* begin, std::optional<Sync> sync,
     }
 }
 
+std::uint32_t Store::dataVersion() const {
+    unsigned int version = 0;
+    check(sqlite3_file_control(db_, "main", SQLITE_FCNTL_DATA_VERSION, &version), "version");
+    return version;
+}
+
+std::uint32_t Store::currentDataVersion() {
+    if (depth_ == 0)
+        prepare("PRAGMA data_version").run();
+    return dataVersion();
+}
+
 std::int64_t Store::lastInsertId() const {
     return sqlite3_last_insert_rowid(db_);
 }

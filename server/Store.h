@@ -103,6 +103,12 @@ public:
     void endGroup();
     int groupDepth() const { return groups_; }
 
+    // Changes whenever the store changes, through this connection or any other, as seen by the
+    // transaction this connection began last.
+    std::uint32_t dataVersion() const;
+    // The same as of now: outside a transaction it begins and ends a read to look.
+    std::uint32_t currentDataVersion();
+
     std::int64_t lastInsertId() const;
     int changes() const;
 

@@ -61,7 +61,7 @@ void TFormAddFile::ProcessEntry(QListWidgetItem* entry) {
         localPath = sys::joinPath(ProjectItem.localSpec(), name);
         AppendLog(operation.OperationLine + localPath);
         OperateOnFile(localPath, OperationFlags());
-        entry->setSelected(false);
+        Deselect(entry);
     } catch (const std::exception& failure) {
         AppendLog(operation.FailurePrefix + localPath + " Reason:" + failure.what());
     }

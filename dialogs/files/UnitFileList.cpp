@@ -4,6 +4,7 @@
 
 #include <system/Paths.h>
 
+#include <QItemSelection>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -131,18 +132,39 @@ void TFormFileList::UpdateOkButton() {
 }
 
 void TFormFileList::AppendLog(const std::string& line) {
-    if (gatheringLog_)
+    if (gathering_)
         pendingLog_.append(QString::fromStdString(line));
     else
         MemoLog->appendPlainText(QString::fromStdString(line));
 }
 
-void TFormFileList::ShowPendingLog() {
-    gatheringLog_ = false;
-    if (pendingLog_.isEmpty())
-        return;
-    MemoLog->appendPlainText(pendingLog_.join(QChar('\n')));
+void TFormFileList::Deselect(QListWidgetItem* entry) {
+    if (gathering_)
+        processedRows_.push_back(ListBoxFileList->row(entry));
+    else
+        entry->setSelected(false); // not a user event: OK keeps its state
+}
+
+void TFormFileList::ShowRunOutcome() {
+    gathering_ = false;
+    if (!pendingLog_.isEmpty())
+        MemoLog->appendPlainText(pendingLog_.join(QChar('\n')));
     pendingLog_.clear();
+    // Runs of neighbouring rows become one range each.
+    const QAbstractItemModel* model = ListBoxFileList->model();
+    QItemSelection processed;
+    for (std::size_t first = 0; first < processedRows_.size();) {
+        std::size_t last = first;
+        while (last + 1 < processedRows_.size() &&
+               processedRows_[last + 1] == processedRows_[last] + 1)
+            ++last;
+        processed.select(model->index(processedRows_[first], 0),
+                         model->index(processedRows_[last], 0));
+        first = last + 1;
+    }
+    processedRows_.clear();
+    if (!processed.isEmpty()) // not a user event: OK keeps its state
+        ListBoxFileList->selectionModel()->select(processed, QItemSelectionModel::Deselect);
 }
 
 void TFormFileList::ButtonOkClick() {
@@ -152,7 +174,7 @@ void TFormFileList::ButtonOkClick() {
     {
         // Restored on every way out, also when a lookup below fails and the error leaves.
         ui::BusyCursor busy;
-        gatheringLog_ = true;
+        gathering_ = true;
         try {
             // The server takes the run's changes to disk together, before the run is over.
             VssRun run(Database);
@@ -164,10 +186,10 @@ void TFormFileList::ButtonOkClick() {
             }
             run.finish();
         } catch (...) {
-            ShowPendingLog();
+            ShowRunOutcome();
             throw;
         }
-        ShowPendingLog();
+        ShowRunOutcome();
     }
     SwitchToClose();
 }
@@ -193,7 +215,7 @@ void TFormFileList::ProcessEntry(QListWidgetItem* entry) {
             fileText = FileItem.spec();
         AppendLog(operation.OperationLine + fileText);
         OperateOnFile(localPath, OperationFlags());
-        entry->setSelected(false); // not a user event: OK keeps its state
+        Deselect(entry);
     } catch (const std::exception& error) {
         // A local path is used as read; a SourceSafe path is read again, unguarded.
         if (namedBySpec)

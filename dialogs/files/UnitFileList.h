@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QKeyEvent;
 class QLabel;
@@ -79,8 +80,11 @@ protected:
     // Selects the entry named like the file-name part of fileName and scrolls it to the top.
     void SelectFile(const std::string& fileName);
 
-    // Shows the lines gathered during a run, in one insertion.
-    void ShowPendingLog();
+    // Takes a processed entry out of the selection; during a run, when the run ends.
+    void Deselect(QListWidgetItem* entry);
+    // Shows what a run gathered: its lines in one insertion, its processed entries deselected
+    // in one change of the selection.
+    void ShowRunOutcome();
 
     TVSSProperties Properties;
     VssItems ProjectItems;
@@ -90,8 +94,9 @@ protected:
     std::string ProjectBinding;
 
 private:
-    // A run's lines wait here until it ends: laid out one at a time, the lines of a long run
-    // cost more than its files, and nothing is painted before the run ends anyway.
+    // A run's lines and processed rows wait here until it ends: shown one at a time, they cost
+    // a long run more than its files do, and nothing is painted before the run ends anyway.
     QStringList pendingLog_;
-    bool gatheringLog_ = false;
+    std::vector<int> processedRows_;
+    bool gathering_ = false;
 };
