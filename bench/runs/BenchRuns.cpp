@@ -94,7 +94,8 @@ std::map<std::string, std::pair<std::uintmax_t, std::int64_t>> snapshot(const fs
     return files;
 }
 
-// The cost of one flush to the disk under the database, which every durable commit pays.
+// The cost of one flush to the disk under the database, which every durable commit outside a
+// run pays, and a run once at its end.
 double flushSeconds(const fs::path& folder) {
     const fs::path probe = folder / "flush-probe";
     const int fd = ::open(probe.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
@@ -213,8 +214,8 @@ void Bench::prepare() {
         project.add((staging_ / name).string(), "", 0);
     std::printf("added to the database in %.1f s\n", adding.seconds());
     flush_ = flushSeconds(db_);
-    std::printf("one flush of the disk under the database (what each durable commit pays): "
-                "%.3f ms\n\n",
+    std::printf("one flush of the disk under the database (what a durable commit outside a run "
+                "pays): %.3f ms\n\n",
                 flush_ * 1000);
 }
 
@@ -351,9 +352,9 @@ void Bench::report() const {
     printRatios(cpu_, "CPU");
     std::printf("\n  the get with nothing to do left the database %s\n",
                 untouched_ ? "untouched in every round" : "WRITTEN in some round");
-    std::printf("  durable commits' floor: %d flushes of %.3f ms = %.3f s per check-out or "
-                "check-in run\n",
-                options_.subset, flush_ * 1000, flush_ * options_.subset);
+    std::printf("  a dialog's run reaches the disk with one flush at its end (%.3f ms); %d calls "
+                "each durable on its own would pay %d flushes = %.3f s\n",
+                flush_ * 1000, options_.subset, options_.subset, flush_ * options_.subset);
     std::printf("\npeak memory of each run's process (highest over the rounds; growth during "
                 "the run itself)\n");
     for (const auto& [what, peak] : peaks_)

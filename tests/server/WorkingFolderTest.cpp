@@ -65,6 +65,70 @@ TEST_F(WorkingFolderTest, StaleTemporariesAreRemovedByTheNextWriteOrGet) {
     EXPECT_TRUE(fs::exists(notOurs));
 }
 
+// One listing of a folder serves the writes into it for a second; a temporary left after the
+// listing goes with the first write after that second.
+TEST_F(WorkingFolderTest, ATemporaryLeftAfterAFolderWasListedGoesWithALaterWrite) {
+    const fs::path folder = work() / "Demo";
+    add(demo_.get(), write(folder / "a.txt", "a\n"));
+    auto a = item(db_.get(), "$/Demo/a.txt");
+    ASSERT_EQ(a->Checkout(u"", u"", 0), com::S_OK) << lastError();
+    ASSERT_EQ(a->UndoCheckout(u"", 0), com::S_OK) << lastError();
+    const fs::path stale = leftover(folder / ".a.txt.vss-0123456789ab", 120);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    ASSERT_EQ(a->Checkout(u"", u"", 0), com::S_OK) << lastError();
+    EXPECT_FALSE(fs::exists(stale));
+}
+
+// The local path follows a change of the working folder at once, whoever made it: this
+// database object, inside a run of calls or not, or another one (seen in a run from the next
+// call that reads the store).
+TEST_F(WorkingFolderTest, ALocalPathFollowsAChangedWorkingFolder) {
+    add(demo_.get(), write(work() / "Demo" / "a.txt", "a\n"));
+    auto other = open();
+    ComPtr<vss::IVSSRun> run;
+    ASSERT_EQ(db_.queryInto(run), com::S_OK);
+    struct Case {
+        const char* name;
+        bool inRun;
+        bool byOther;
+    };
+    int round = 0;
+    for (const Case& c :
+         {Case{"here", false, false}, Case{"here, in a run", true, false},
+          Case{"elsewhere", false, true}, Case{"elsewhere, in a run", true, true}}) {
+        SCOPED_TRACE(c.name);
+        auto a = item(db_.get(), "$/Demo/a.txt");
+        const fs::path before = localSpec(a.get());
+        if (c.inRun) {
+            ASSERT_EQ(run->BeginRun(), com::S_OK);
+        }
+        EXPECT_EQ(localSpec(a.get()), before);
+        const fs::path moved = root() / ("moved" + std::to_string(++round));
+        vss::IVSSDatabase* changer = c.byOther ? other.get() : db_.get();
+        ASSERT_EQ(item(changer, "$/Demo")->put_LocalSpec(wide(moved.string())), com::S_OK)
+            << lastError();
+        if (c.inRun && c.byOther)
+            checkedOut(a.get());
+        EXPECT_EQ(localSpec(a.get()), (moved / "a.txt").string());
+        if (c.inRun) {
+            ASSERT_EQ(run->EndRun(), com::S_OK) << lastError();
+        }
+    }
+}
+
+TEST_F(WorkingFolderTest, ARunEndsOnlyWhereOneBegan) {
+    ComPtr<vss::IVSSRun> run;
+    ASSERT_EQ(db_.queryInto(run), com::S_OK);
+    EXPECT_FALSE(com::succeeded(run->EndRun()));
+    EXPECT_NE(lastError().find("No run"), std::string::npos);
+    ASSERT_EQ(run->BeginRun(), com::S_OK);
+    ASSERT_EQ(run->BeginRun(), com::S_OK);
+    EXPECT_EQ(run->EndRun(), com::S_OK);
+    EXPECT_EQ(run->EndRun(), com::S_OK);
+    EXPECT_FALSE(com::succeeded(run->EndRun()));
+    EXPECT_NE(lastError().find("No run"), std::string::npos);
+}
+
 TEST_F(WorkingFolderTest, NamesUpToTheLimitAreFetched) {
     for (const std::size_t length : {237u, 238u, 250u, 255u}) {
         const std::string name = std::string(length - 4, 'n') + ".txt";

@@ -1,5 +1,5 @@
 // The frame every file dialog shares: OK following the user's selection, the switch to "Close",
-// pre-selection, and the run's failures outside the per-file guard.
+// pre-selection, the run's failures outside the per-file guard, and the server run around it.
 #include "DialogFixture.h"
 
 #include "UnitCheckIn.h"
@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -301,6 +302,77 @@ TEST_F(FileList, ASpecReadFailingForTheFailureLineGoesToTheErrorDisplay) {
     });
     EXPECT_EQ(dialog.showModal(), ui::mrCancel);
     EXPECT_TRUE(callsOn("Get", "B.pas").empty());
+}
+
+// The calls of the given methods, in the order the server received them.
+std::vector<std::string> callsAmong(const testenv::FaultPlan& plan,
+                                    const std::vector<std::string>& methods) {
+    std::vector<std::string> result;
+    for (const auto& call : plan.calls())
+        if (std::find(methods.begin(), methods.end(), call.method) != methods.end())
+            result.push_back(call.method);
+    return result;
+}
+
+TEST_F(FileList, OneServerRunSpansTheRunOnEveryWayOut) {
+    struct Case {
+        const char* name;
+        std::function<std::unique_ptr<TFormFileList>()> make;
+        const char* operation;
+        const char* failingLookup; // a child whose lookup ends the run, or none
+        std::vector<std::string> expected;
+    };
+    const Case cases[] = {
+        {"get",
+         [&] { return std::make_unique<TFormGetLatest>(database, "$/Proj", ""); },
+         "Get",
+         nullptr,
+         {"BeginRun", "Get", "Get", "EndRun"}},
+        {"check out",
+         [&] { return std::make_unique<TFormCheckOut>(database, "$/Proj", ""); },
+         "Checkout",
+         nullptr,
+         {"BeginRun", "Checkout", "Checkout", "EndRun"}},
+        {"get, second lookup failing",
+         [&] { return std::make_unique<TFormGetLatest>(database, "$/Proj", ""); },
+         "Get",
+         "B.pas",
+         {"BeginRun", "Get", "EndRun"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        plan->clearCalls();
+        plan->clearFaults();
+        if (c.failingLookup)
+            plan->fail("get_Item", "child unreadable", c.failingLookup);
+        const auto dialog = c.make();
+        driver.drive([&](ui::Form&) {
+            clickEntry(dialog->ListBoxFileList, 0);
+            clickEntry(dialog->ListBoxFileList, 1, Qt::ControlModifier);
+            click(dialog->ButtonOk);
+            click(dialog->ButtonOk->text() == "Close" ? dialog->ButtonOk : dialog->ButtonCancel);
+        });
+        const std::size_t errorsBefore = driver.errors().size();
+        dialog->showModal();
+        EXPECT_EQ(callsAmong(*plan, {"BeginRun", "EndRun", c.operation}), c.expected);
+        EXPECT_EQ(driver.errors().size() - errorsBefore, c.failingLookup ? 1u : 0u);
+    }
+}
+
+TEST_F(FileList, AFailedEndOfTheRunGoesToTheErrorDisplayAfterItsLinesAreShown) {
+    plan->fail("EndRun", "the disk could not be flushed");
+    TFormCheckOut dialog(database, "$/Proj", "");
+    driver.drive([&](ui::Form&) {
+        clickEntry(dialog.ListBoxFileList, 0);
+        click(dialog.ButtonOk);
+        EXPECT_EQ(driver.errors(), std::vector<std::string>({"the disk could not be flushed"}));
+        EXPECT_EQ(logLines(dialog.MemoLog), QStringList({"Checking out $/Proj/A.pas"}));
+        EXPECT_TRUE(selectedEntries(dialog.ListBoxFileList).isEmpty());
+        EXPECT_EQ(dialog.ButtonOk->text(), "OK");
+        EXPECT_FALSE(driver.busy());
+        click(dialog.ButtonCancel);
+    });
+    EXPECT_EQ(dialog.showModal(), ui::mrCancel);
 }
 
 } // namespace

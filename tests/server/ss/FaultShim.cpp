@@ -1,7 +1,8 @@
 // Preloaded into a program under test: makes exactly one I/O call fail, the N-th write to a
 // regular file, fsync or rename (QM_FAULT_AT=N, counting from 1), as a full or failing disk
 // would. When it fails a call it creates the file QM_FAULT_MARK, so the test knows that the
-// run reached the N-th call. QM_FAULT_READONLY=FOLDER makes everything below FOLDER behave as
+// run reached the N-th call. QM_FLUSH_LOG=FILE appends a line "flush" to FILE for every
+// fsync, fdatasync or syncfs. QM_FAULT_READONLY=FOLDER makes everything below FOLDER behave as
 // on a read-only file system: opening for writing, creating and access(W_OK) fail with EROFS.
 #include <cstdarg>
 #include <cstring>
@@ -57,6 +58,24 @@ template <class F> F next(F, const char* name) {
 } // namespace
 
 #define NEXT(name) next(&::name, #name)
+
+namespace {
+
+void logFlush() {
+    const char* log = getenv("QM_FLUSH_LOG");
+    if (!log || !*log)
+        return;
+    const int fd = NEXT(open)(log, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return;
+    static const char line[] = "flush\n";
+    if (NEXT(write)(fd, line, sizeof line - 1) < 0) {
+        // The count is then short, which the test reading it notices.
+    }
+    close(fd);
+}
+
+} // namespace
 
 extern "C" {
 
@@ -135,6 +154,7 @@ int fsync(int fd) {
         errno = EIO;
         return -1;
     }
+    logFlush();
     return NEXT(fsync)(fd);
 }
 
@@ -143,6 +163,7 @@ int fdatasync(int fd) {
         errno = EIO;
         return -1;
     }
+    logFlush();
     return NEXT(fdatasync)(fd);
 }
 
@@ -151,6 +172,7 @@ int syncfs(int fd) noexcept {
         errno = EIO;
         return -1;
     }
+    logFlush();
     return NEXT(syncfs)(fd);
 }
 

@@ -1,5 +1,6 @@
-// Faults across processes: two processes racing for the same check-outs, and a process killed
-// in the middle of a series of check-ins or of a get of many files.
+// Faults across processes: two processes racing for the same check-outs, a process killed in the
+// middle of a series of check-ins, of a get of many files or of a run of check-outs, and when a
+// run of check-outs reaches the disk.
 #include "ChildProcess.h"
 #include "Contents.h"
 #include "SsFixture.h"
@@ -7,8 +8,10 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <random>
+#include <set>
 #include <thread>
 
 namespace sstest {
@@ -204,6 +207,119 @@ TEST_F(SsTest, AProcessKilledAmidAGetLeavesEveryLocalFileWholeAndTheNextGetRepai
         EXPECT_TRUE(TestEnvironment::read(local) == knownContent(i, 2, kSize)) << local;
         EXPECT_TRUE(isReadOnly(local)) << local;
     }
+}
+
+// Flushes between the helper's marks in a flush log: one count per check-out, then the count
+// between the last check-out and the end of the run (those before the run are not counted).
+std::vector<int> flushesBetweenMarks(const fs::path& log) {
+    std::ifstream in(log);
+    std::vector<int> counts;
+    bool begun = false;
+    for (std::string line; std::getline(in, line);) {
+        if (line == "flush") {
+            if (begun)
+                ++counts.back();
+        } else if (line == "begin" || line.starts_with("done ")) {
+            begun = true;
+            counts.push_back(0);
+        } else if (line == "ended") {
+            break;
+        }
+    }
+    return counts;
+}
+
+TEST_F(SsTest, ARunOfCheckOutsFlushesTheDiskAtItsEndAndSingleCallsEachTime) {
+    constexpr int kCount = 12;
+    const fs::path db = env.createDatabase("Main");
+    struct Case {
+        const char* mode;
+        bool eachCheckOutFlushes;
+        bool endFlushes;
+    };
+    for (const Case& c : {Case{"calls", true, false}, Case{"run", false, true}}) {
+        SCOPED_TRACE(c.mode);
+        const std::string project = std::string("$/") + c.mode;
+        addKnownFiles(env, project, kCount, 100);
+        const fs::path folder = env.root() / c.mode;
+        fs::create_directories(folder);
+        env.ss({"workfold", project, folder.string()});
+        const fs::path log = env.root() / (std::string(c.mode) + ".flushes");
+        const auto result =
+            testenv::run({SS_TEST_HELPER, "checkout-run", db.string(),
+                          TestEnvironment::currentUser(), project, std::to_string(kCount), c.mode},
+                         {},
+                         {{"LD_PRELOAD", FAULT_SHIM},
+                          {"QM_FLUSH_LOG", log.string()},
+                          {"ASAN_OPTIONS", "verify_asan_link_order=0"}});
+        ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+        const std::vector<int> flushes = flushesBetweenMarks(log);
+        ASSERT_EQ(flushes.size(), static_cast<std::size_t>(kCount + 1));
+        // The first write after the log was started over flushes the log's new header.
+        for (int i = 1; i < kCount; ++i)
+            EXPECT_EQ(flushes[static_cast<std::size_t>(i)] > 0, c.eachCheckOutFlushes)
+                << "check-out " << i << " made " << flushes[static_cast<std::size_t>(i)];
+        EXPECT_EQ(flushes.back() > 0, c.endFlushes) << "the end made " << flushes.back();
+        EXPECT_EQ(lines(env.ss({"status", project}).out).size(), static_cast<std::size_t>(kCount));
+    }
+}
+
+TEST_F(SsTest, AProcessKilledAmidACheckOutRunLosesNoCheckOutItMade) {
+    constexpr int kCount = 300;
+    constexpr std::size_t kSize = 2048;
+    const fs::path db = env.createDatabase("Main");
+    addKnownFiles(env, "$/Run", kCount, kSize);
+    fs::create_directories(work());
+    env.ss({"workfold", "$/Run", work().string()});
+    env.ss({"get", "$/Run"});
+    // Some check-outs write their local copy, the rest only make it writable.
+    for (int i = 0; i < kCount; i += 5)
+        fs::remove(work() / fileName(i));
+
+    ChildProcess series({SS_TEST_HELPER, "checkout-run", db.string(),
+                         TestEnvironment::currentUser(), "$/Run", std::to_string(kCount), "run"});
+    std::mt19937 rng(std::random_device{}());
+    const int target = 10 + static_cast<int>(rng() % (kCount / 2));
+    int lastDone = -1;
+    while (lastDone < target) {
+        const auto line = series.readLine();
+        ASSERT_TRUE(line && line->starts_with("done ")) << line.value_or("<no output>");
+        lastDone = std::stoi(line->substr(5));
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(rng() % 2000));
+    series.kill(SIGKILL);
+    for (auto line = series.readLine(); line; line = series.readLine())
+        if (line->starts_with("done "))
+            lastDone = std::stoi(line->substr(5));
+    ASSERT_EQ(series.wait(), -SIGKILL) << "the run ended before it was killed";
+    ASSERT_LT(lastDone, kCount - 1);
+
+    const auto verified = ssTry({"verify"});
+    EXPECT_EQ(verified.exitCode, 0) << verified.out << verified.err;
+    std::set<std::string> checkedOut;
+    for (const std::string& line : lines(env.ss({"status", "$/Run"}).out))
+        checkedOut.insert(line.substr(std::string("$/Run/").size(), 8));
+    for (int i = 0; i < kCount; ++i) {
+        const std::string name = fileName(i);
+        if (i <= lastDone) {
+            EXPECT_TRUE(checkedOut.contains(name)) << name << " lost its check-out";
+        } else if (i > lastDone + 1) {
+            EXPECT_FALSE(checkedOut.contains(name)) << name << " checked out by no call";
+        }
+        const fs::path local = work() / name;
+        if (i <= lastDone) {
+            ASSERT_TRUE(fs::exists(local)) << name;
+        }
+        if (fs::exists(local)) {
+            EXPECT_TRUE(TestEnvironment::read(local) == knownContent(i, 1, kSize))
+                << name << " is torn";
+        }
+    }
+    // Nothing stays locked: the next call checks in as usual.
+    const std::string first = "$/Run/" + fileName(0);
+    env.write(work() / fileName(0), "after\n");
+    env.ss({"checkin", first});
+    EXPECT_EQ(env.ss({"cat", first}).out, "after\n");
 }
 
 } // namespace

@@ -9,6 +9,10 @@
 //     prints "done INDEX" after each check-in.
 //   ss_test_helper new-versions DB USER PROJECT COUNT SIZE FOLDER
 //     checks in each file's version-2 content from FOLDER, which is nobody's working folder.
+//   ss_test_helper checkout-run DB USER PROJECT COUNT run|calls
+//     checks out files 0..COUNT-1 one call each, inside one run (IVSSRun) or as separate
+//     calls; prints "done INDEX" after each and "ended" once the run has ended. With
+//     QM_FLUSH_LOG set, the same marks go to that file, between the fault shim's flush lines.
 //   ss_test_helper get-series DB USER PROJECT COUNT
 //     gets files 0..COUNT-1 one call each, as the get-latest dialog does (children listed once,
 //     each looked up by name, its local path read, Get); prints "done INDEX" after each.
@@ -19,6 +23,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -137,6 +142,38 @@ int newVersions(char** argv) {
     return 0;
 }
 
+// A mark among the flushes that the fault shim logs.
+void markFlushLog(const std::string& mark) {
+    if (const char* log = std::getenv("QM_FLUSH_LOG"); log && *log) {
+        std::ofstream out(log, std::ios::app);
+        out << mark << "\n";
+    }
+}
+
+int checkoutRun(char** argv) {
+    const std::string project = argv[4];
+    const int count = std::stoi(argv[5]);
+    const bool inRun = std::string(argv[6]) == "run";
+    auto db = open(argv[2], argv[3]);
+    ComPtr<vss::IVSSRun> run;
+    if (inRun) {
+        check(db.queryInto(run), "QueryInterface IVSSRun");
+        check(run->BeginRun(), "BeginRun");
+    }
+    markFlushLog("begin");
+    for (int i = 0; i < count; ++i) {
+        auto file = item(*db, project + "/" + sstest::fileName(i));
+        check(file->Checkout(u"", com::widen(localSpec(*file)), 0), "Checkout");
+        markFlushLog("done " + std::to_string(i));
+        std::cout << "done " << i << std::endl;
+    }
+    if (inRun)
+        check(run->EndRun(), "EndRun");
+    markFlushLog("ended");
+    std::cout << "ended" << std::endl;
+    return 0;
+}
+
 int getSeries(char** argv) {
     const std::string project = argv[4];
     const int count = std::stoi(argv[5]);
@@ -167,11 +204,13 @@ int main(int argc, char** argv) {
             code = checkinSeries(argv);
         else if (command == "new-versions" && argc == 8)
             code = newVersions(argv);
+        else if (command == "checkout-run" && argc == 7)
+            code = checkoutRun(argv);
         else if (command == "get-series" && argc == 6)
             code = getSeries(argv);
         else
             std::cerr << "usage: ss_test_helper checkout-all|checkin-series|new-versions|"
-                         "get-series ...\n";
+                         "checkout-run|get-series ...\n";
     } catch (const std::exception& e) {
         std::cout << "error " << e.what() << std::endl;
         code = 1;
