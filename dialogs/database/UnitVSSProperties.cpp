@@ -53,6 +53,18 @@ QComboBox* choiceBox(QWidget* parent, const char* name, std::initializer_list<co
     return box;
 }
 
+// Qt's fonts are wider than the ones these positions were laid out for: a field beside a label
+// starts where the label's text ends and keeps its right edge, so no caption is cut.
+void fitBesideLabel(QLabel* label, QWidget* field) {
+    const int textWidth = label->sizeHint().width();
+    if (textWidth <= label->width())
+        return;
+    const int right = field->geometry().right();
+    label->resize(textWidth, label->height());
+    const int left = label->x() + textWidth + 4;
+    field->setGeometry(left, field->y(), right - left + 1, field->height());
+}
+
 QPushButton* button(QWidget* parent, const char* name, const char* caption, int x, int y) {
     auto* result = place<QPushButton>(parent, name, x, y, 75, 25);
     result->setText(QString::fromUtf8(caption));
@@ -138,6 +150,8 @@ void TFormVSSProperties::CreateGeneralPage() {
     LabelViewer = label(GroupBoxViewer, "LabelViewer", "Ascii Viewer:", 8, 22, 70);
     EditViewer = place<QLineEdit>(GroupBoxViewer, "EditViewer", 80, 20, 141, 21);
     ButtonBrowse = button(GroupBoxViewer, "ButtonBrowse", "Browse", 226, 18);
+    fitBesideLabel(LabelUnchanged, ComboBoxUnchanged);
+    fitBesideLabel(LabelViewer, EditViewer);
 
     setTabOrder(CBoxGetOnOpen, CBoxCheckOnClose);
     setTabOrder(CBoxCheckOnClose, ComboBoxUnchanged);
@@ -159,6 +173,9 @@ void TFormVSSProperties::CreateLocalPage() {
     LabelDate = label(page, "LabelDate", "Set Date/Time on local files:", 8, 110, 150);
     ComboBoxDate = choiceBox(page, "ComboBoxDate",
                              {"Default", "Current", "Modification", "Check in"}, 168, 108, 145);
+    fitBesideLabel(LabelCompare, ComboBoxCompare);
+    fitBesideLabel(LabelReplace, ComboBoxReplace);
+    fitBesideLabel(LabelDate, ComboBoxDate);
 
     setTabOrder(CBoxReadOnly, ComboBoxCompare);
     setTabOrder(ComboBoxCompare, ComboBoxReplace);

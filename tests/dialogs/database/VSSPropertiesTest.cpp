@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -108,6 +109,24 @@ TEST_F(VSSPropertiesTest, WindowPagesAndCaptions) {
     EXPECT_EQ(form.OpenDialog.filter, "Any Files|*.*|Executables|*.exe");
     EXPECT_EQ(form.OpenDialog.filterIndex, 2);
     EXPECT_TRUE(form.OpenDialog.mustExist);
+}
+
+TEST_F(VSSPropertiesTest, EveryLabelShowsItsWholeCaptionBesideItsField) {
+    TFormVSSProperties form;
+    const std::vector<std::pair<const char*, QWidget*>> rows = {
+        {"LabelUnchanged", form.ComboBoxUnchanged},
+        {"LabelViewer", form.EditViewer},
+        {"LabelCompare", form.ComboBoxCompare},
+        {"LabelReplace", form.ComboBoxReplace},
+        {"LabelDate", form.ComboBoxDate}};
+    for (const auto& [name, field] : rows) {
+        const auto* label = form.findChild<QLabel*>(name);
+        ASSERT_NE(label, nullptr) << name;
+        EXPECT_GE(label->width(), label->sizeHint().width()) << name;
+        EXPECT_GT(field->x(), label->geometry().right()) << name;
+        EXPECT_LE(field->geometry().right(), field->parentWidget()->width()) << name;
+        EXPECT_GE(field->width(), 100) << name;
+    }
 }
 
 TEST_F(VSSPropertiesTest, NeverStoredSettingsShowDefaultsAndOkStoresCheckBoxNumbers) {
