@@ -2,6 +2,7 @@
 #pragma once
 
 #include "system/CaseFold.h"
+#include "system/Utf8.h"
 
 #include <cstddef>
 #include <string>
@@ -15,9 +16,7 @@ namespace reg::detail {
 // the SourceSafe store folds item names).
 bool sameName(std::string_view a, std::string_view b);
 
-// Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or values past
-// U+10FFFF).
-bool isValidUtf8(std::string_view text);
+using sys::isValidUtf8;
 
 // Entries (anything with a `name`) in the order they were added, found by name in constant
 // time, so a key with tens of thousands of subkeys or values loads in linear time.
