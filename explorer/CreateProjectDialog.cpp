@@ -1,8 +1,9 @@
 #include "CreateProjectDialog.h"
 
+#include "OkCancelRow.h"
+
 #include <ui/Application.h>
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -22,31 +23,17 @@ CreateProjectDialog::CreateProjectDialog(const std::string& parent) {
     MemoComment = new QPlainTextEdit(this);
     MemoComment->setObjectName("MemoComment");
     MemoComment->setTabChangesFocus(true);
-    ButtonOk = new QPushButton(QStringLiteral("OK"), this);
-    ButtonOk->setObjectName("ButtonOk");
-    ButtonOk->setAutoDefault(false);
-    ButtonCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    ButtonCancel->setObjectName("ButtonCancel");
-    ButtonCancel->setAutoDefault(false);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ButtonOk);
-    buttons->addWidget(ButtonCancel);
+    const OkCancelRow buttons = addOkCancelRow(*this);
+    ButtonOk = buttons.ok;
+    ButtonCancel = buttons.cancel;
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(LabelName);
     layout->addWidget(EditProjectName);
     layout->addWidget(LabelComment);
     layout->addWidget(MemoComment);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
     resize(360, 220);
 
-    setDefaultButton(ButtonOk);
-    setCancelButton(ButtonCancel);
-    setButtonModalResult(ButtonOk, ui::mrOk);
-    setButtonModalResult(ButtonCancel, ui::mrCancel);
-    onClick(ButtonOk);
-    onClick(ButtonCancel);
     const auto follow = [this] {
         ButtonOk->setEnabled(!EditProjectName->text().trimmed().isEmpty());
     };

@@ -1,5 +1,7 @@
 #include "FolderDialog.h"
 
+#include "OkCancelRow.h"
+
 #include <ui/Application.h>
 
 #include <QFileDialog>
@@ -33,27 +35,18 @@ FolderDialog::FolderDialog(const QString& caption, const std::string& project,
     EditFolder->setObjectName("EditFolder");
     EditFolder->setMinimumWidth(320);
     ButtonBrowse = newButton(this, "ButtonBrowse", "&Browse...");
-    ButtonOk = newButton(this, "ButtonOk", "OK");
-    ButtonCancel = newButton(this, "ButtonCancel", "Cancel");
 
     auto* row = new QHBoxLayout;
     row->addWidget(EditFolder);
     row->addWidget(ButtonBrowse);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ButtonOk);
-    buttons->addWidget(ButtonCancel);
+    const OkCancelRow buttons = addOkCancelRow(*this);
+    ButtonOk = buttons.ok;
+    ButtonCancel = buttons.cancel;
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(LabelFolder);
     layout->addLayout(row);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
 
-    setDefaultButton(ButtonOk);
-    setCancelButton(ButtonCancel);
-    setButtonModalResult(ButtonOk, ui::mrOk);
-    setButtonModalResult(ButtonCancel, ui::mrCancel);
-    onClick(ButtonOk);
-    onClick(ButtonCancel);
     onClick(ButtonBrowse, [this] { Browse(); });
     const auto follow = [this] { ButtonOk->setEnabled(!EditFolder->text().trimmed().isEmpty()); };
     connect(EditFolder, &QLineEdit::textChanged, this, follow);

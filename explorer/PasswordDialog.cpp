@@ -1,8 +1,9 @@
 #include "PasswordDialog.h"
 
+#include "OkCancelRow.h"
+
 #include <ui/Application.h>
 
-#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,25 +20,13 @@ PasswordDialog::PasswordDialog(const std::string& user, bool retry) {
     EditPassword = new QLineEdit(this);
     EditPassword->setObjectName("EditPassword");
     EditPassword->setEchoMode(QLineEdit::Password);
-    ButtonOk = new QPushButton(QStringLiteral("OK"), this);
-    ButtonOk->setObjectName("ButtonOk");
-    ButtonCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    ButtonCancel->setObjectName("ButtonCancel");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ButtonOk);
-    buttons->addWidget(ButtonCancel);
+    const OkCancelRow buttons = addOkCancelRow(*this);
+    ButtonOk = buttons.ok;
+    ButtonCancel = buttons.cancel;
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(LabelPrompt);
     layout->addWidget(EditPassword);
-    layout->addLayout(buttons);
-
-    setDefaultButton(ButtonOk);
-    setCancelButton(ButtonCancel);
-    setButtonModalResult(ButtonOk, ui::mrOk);
-    setButtonModalResult(ButtonCancel, ui::mrCancel);
-    onClick(ButtonOk);
-    onClick(ButtonCancel);
+    layout->addLayout(buttons.layout);
     EditPassword->setFocus();
 }
 
