@@ -2,11 +2,9 @@
 
 #include "ProjectTree.h"
 #include "UnitVssRegistry.h"
+#include "ViewCopy.h"
 #include "VssPath.h"
 
-#include <system/System.h>
-#include <system/TempFile.h>
-#include <system/Viewer.h>
 #include <ui/Application.h>
 
 #include <QCheckBox>
@@ -157,11 +155,6 @@ bool globMatch(const std::string& name, const std::string& mask) {
     while (m < mask.size() && mask[m] == '*')
         ++m;
     return m == mask.size();
-}
-
-std::string extensionOf(const std::string& name) {
-    const std::size_t dot = name.rfind('.');
-    return dot == std::string::npos ? std::string() : name.substr(dot);
 }
 
 } // namespace
@@ -396,21 +389,8 @@ void TFormShareFromSS::ButtonViewClick() {
     TVssRegistry().ReadProperties(properties);
     const VssItem item =
         Database.item(JoinVssPath(SelectedPath(), selected.front()->text().toStdString()), false);
-    std::string local = sys::createTempFile("VssTmp", extensionOf(item.name())).string();
+    std::string local = NewViewCopyFile(item.name()).string();
     // The empty file is ours, made a moment ago: the server replaces it.
     item.get(local, vss::FlagReplace);
-    ui::Application& application = ui::Application::instance();
-    if (!item.binary()) {
-        try {
-            sys::startViewer(properties.Viewer, local);
-        } catch (const sys::SystemError&) {
-            application.messageBox("Could not run viewer", kCaption, ui::MB_ICONEXCLAMATION);
-        }
-        return;
-    }
-    try {
-        sys::openWithAssociatedProgram(local);
-    } catch (const sys::SystemError&) {
-        application.messageBox("No association for this file", kCaption, ui::MB_ICONEXCLAMATION);
-    }
+    ShowViewCopy(properties.Viewer, local, item.binary(), kCaption);
 }

@@ -2,10 +2,8 @@
 
 #include "UnitShowDifferences.h"
 #include "UnitVssRegistry.h"
+#include "ViewCopy.h"
 
-#include <system/System.h>
-#include <system/TempFile.h>
-#include <system/Viewer.h>
 #include <ui/Application.h>
 
 #include <QContextMenuEvent>
@@ -34,11 +32,6 @@ QPushButton* button(QWidget* parent, const char* name, const char* caption, int 
 }
 
 // The extension of a SourceSafe name, from its last "." on; empty when it has none.
-std::string extensionOf(const std::string& name) {
-    const std::size_t dot = name.rfind('.');
-    return dot == std::string::npos ? std::string() : name.substr(dot);
-}
-
 // A label version shows its label where other versions show what happened.
 QString actionText(const VssVersion& version) {
     const std::string label = version.label();
@@ -155,23 +148,9 @@ void TFormShowHistory::ViewVersion(std::int32_t version) {
     TVSSProperties properties;
     TVssRegistry().ReadProperties(properties);
     const std::string content = HistoryItem.readVersion(version);
-    const std::string local =
-        sys::createTempFile("VssTmp", extensionOf(HistoryItem.name())).string();
+    const std::string local = NewViewCopyFile(HistoryItem.name()).string();
     writeWhole(local, content);
-    ui::Application& application = ui::Application::instance();
-    if (!HistoryItem.binary()) {
-        try {
-            sys::startViewer(properties.Viewer, local);
-        } catch (const sys::SystemError&) {
-            application.messageBox("Could not run viewer", kCaption, ui::MB_ICONEXCLAMATION);
-        }
-        return;
-    }
-    try {
-        sys::openWithAssociatedProgram(local);
-    } catch (const sys::SystemError&) {
-        application.messageBox("No association for this file", kCaption, ui::MB_ICONEXCLAMATION);
-    }
+    ShowViewCopy(properties.Viewer, local, HistoryItem.binary(), kCaption);
 }
 
 void TFormShowHistory::ShowDifferencesOfSelected() {
