@@ -72,6 +72,9 @@ int main(int argc, char** argv) {
         ExplorerWindow window;
         code = options.script ? runScript(window, options) : runWindow(window, options);
     }
+    // Objects handed to deleteLater while the last loop was ending are deleted now, not left
+    // behind at exit.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     com::CoUninitialize();
     return code;
 }
