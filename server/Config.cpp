@@ -162,7 +162,7 @@ void Config::writeIni(const fs::path& ini, const std::map<std::string, std::stri
     const std::string content = text.str();
     LocalFile::writeAtomically(
         ini, [&](const LocalFile::Sink& sink) { sink(content.data(), content.size()); },
-        {.readOnly = false, .modificationTime = std::nullopt});
+        {.readOnly = false, .modificationTime = std::nullopt, .durable = true});
 }
 
 } // namespace vss::server

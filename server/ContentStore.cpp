@@ -157,7 +157,8 @@ void ContentStore::read(std::int64_t id, const LocalFile::Sink& sink) {
     const ContentInfo expected = info(id);
     Hasher hasher;
     // Decompressed chunks alternate between two buffers: one waits while the next is checked.
-    std::vector<char> held, buffer;
+    std::vector<char>& held = held_;
+    std::vector<char>& buffer = buffer_;
     std::size_t heldSize = 0;
     bool holding = false;
     auto q = store_.prepare("SELECT seq, size, data FROM chunks WHERE content_id = ?1 "

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 struct ZSTD_DCtx_s;
 
@@ -80,6 +81,8 @@ private:
 
     Store& store_;
     std::unique_ptr<ZSTD_DCtx_s, DCtxDeleter> dctx_; // reused across reads
+    // The two buffers decompressed chunks alternate between, kept for the next read.
+    std::vector<char> held_, buffer_;
 };
 
 } // namespace vss::server

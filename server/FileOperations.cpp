@@ -208,14 +208,17 @@ FileOperations::Outcome FileOperations::getFile(const ItemRef& file, const std::
             }
         }
     }
-    writeVersion(file, latest, path, flags, readOnly);
+    writeVersion(file, latest, path, flags, readOnly, &local);
     return Outcome::Written;
 }
 
 void FileOperations::writeVersion(const ItemRef& file, const VersionRow& version,
-                                  const std::string& path, std::int32_t flags, bool readOnly) {
+                                  const std::string& path, std::int32_t flags, bool readOnly,
+                                  const LocalFile::Status* known) {
     LocalFile::WriteOptions options;
     options.readOnly = readOnly;
+    options.rebuildable = readOnly;
+    options.known = known;
     switch (flags & kMaskTime) {
     case FlagTimeModification:
         if (version.modificationTime > 0)
@@ -233,7 +236,8 @@ void FileOperations::writeVersion(const ItemRef& file, const VersionRow& version
             s_.contents.readVersion(version.contentId, file.spec, version.number, sink);
         },
         options);
-    record(file, version.number, path, written);
+    if (!s_.store.readOnly())
+        s_.localCopies.recordWritten(s_.user().id, path, recordOf(file, version.number, written));
 }
 
 void FileOperations::merge(const ItemRef& file, const VersionRow& latest, const std::string& path) {
@@ -320,11 +324,14 @@ void FileOperations::record(const ItemRef& file, std::int32_t version, const std
         known->modificationTime == local.modificationTime && known->inode == local.inode &&
         (known->size < 0 || known->size == local.size))
         return;
+    s_.localCopies.record(s_.user().id, path, recordOf(file, version, local));
+}
+
+LocalCopy FileOperations::recordOf(const ItemRef& file, std::int32_t version,
+                                   const LocalFile::Status& local) {
     // An unsettled time could be kept by a change still to come: such a record never vouches
     // for the content.
-    s_.localCopies.record(
-        s_.user().id, path,
-        {file.id, version, local.modificationTime, local.settled ? local.size : -1, local.inode});
+    return {file.id, version, local.modificationTime, local.settled ? local.size : -1, local.inode};
 }
 
 void FileOperations::checkout(const std::string& comment, const std::string& local,
@@ -416,7 +423,7 @@ void FileOperations::undoCheckout(const std::string& local, std::int32_t flags) 
             record(item_, latest.number, path, localStatus);
             return;
         }
-        writeVersion(item_, latest, path, flags, readOnly);
+        writeVersion(item_, latest, path, flags, readOnly, &localStatus);
     });
     s_.localCopies.flushIfFull();
 }

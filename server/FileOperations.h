@@ -47,8 +47,11 @@ private:
                     bool forCheckout, const std::optional<LocalFile::Status>& known = {});
     void getProject(const ItemRef& project, const std::string& folder, std::int32_t flags,
                     std::vector<std::string>& problems);
+    // `known`: what a look at path found just before.
+    static LocalCopy recordOf(const ItemRef& file, std::int32_t version,
+                              const LocalFile::Status& local);
     void writeVersion(const ItemRef& file, const VersionRow& version, const std::string& path,
-                      std::int32_t flags, bool readOnly);
+                      std::int32_t flags, bool readOnly, const LocalFile::Status* known);
     void merge(const ItemRef& file, const VersionRow& latest, const std::string& path);
     // True when the local file holds the version's content, as the compare mode judges.
     // A fingerprint taken on the way is handed out through `taken`.

@@ -41,6 +41,10 @@ public:
     std::optional<LocalCopy> find(std::int64_t userId, const std::string& path);
     // Holds the record unless it is the one known already.
     void record(std::int64_t userId, const std::string& path, const LocalCopy& copy);
+    // Holds the record of a file just written, which no earlier record can equal.
+    void recordWritten(std::int64_t userId, const std::string& path, const LocalCopy& copy) {
+        pending_[{userId, path}] = copy;
+    }
     // Writes the held records once a batch has gathered.
     void flushIfFull();
     // Writes the held records in one transaction.

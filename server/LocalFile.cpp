@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <dirent.h>
@@ -120,6 +121,7 @@ LocalFile::Status statusOf(const struct stat& st) {
     s.modificationTime = nanoseconds(st.st_mtim);
     s.inode = st.st_ino;
     s.writable = (st.st_mode & 0222) != 0;
+    s.permissions = st.st_mode & 07777;
     return s;
 }
 
@@ -187,65 +189,184 @@ void LocalFile::Reader::rewind() {
         throw fileError("Cannot read the file", file_);
 }
 
-LocalFile::Status LocalFile::writeAtomically(const fs::path& target, const Producer& produce,
-                                             const WriteOptions& options) {
-    const Kind existing = kind(target);
-    if (existing == Kind::Folder)
-        throw VssError("Cannot write " + quote(target.string()) + ": a folder has that name.");
-    if (existing == Kind::Link)
-        throw VssError("Cannot write " + quote(target.string()) +
-                       ": it is a symbolic link, which is left alone.");
-    if (existing == Kind::Other)
-        throw VssError("Cannot write " + quote(target.string()) + ": it is not a plain file.");
-    const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
-    prepareFolder(folder);
+namespace {
 
-    fs::path temp;
+// Where a new content is written before it takes the target's name: an unnamed file of the
+// folder, or a temporary name in it where the system cannot link an unnamed file in.
+struct PendingFile {
     int fd = -1;
-    for (int attempt = 0; fd < 0; ++attempt) {
-        temp = folder / temporaryName(target.filename().string());
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd < 0 && (errno != EEXIST || attempt > 20))
+    fs::path temp; // empty for an unnamed file
+};
+
+bool canLinkUnnamed() {
+    static const bool available = ::access("/proc/self/fd", X_OK) == 0;
+    return available;
+}
+
+// An unnamed file in the folder, or -1 with errno set.
+int openUnnamed(const fs::path& folder, mode_t mode) {
+    if (!canLinkUnnamed()) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
+    return ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+}
+
+// The file system (or the kernel) has no unnamed files.
+bool unsupported(int error) {
+    return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
+}
+
+PendingFile openNamed(const fs::path& folder, const fs::path& target, mode_t mode) {
+    PendingFile file;
+    for (int attempt = 0; file.fd < 0; ++attempt) {
+        file.temp = folder / temporaryName(target.filename().string());
+        file.fd =
+            ::open(file.temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        if (file.fd < 0 && (errno != EEXIST || attempt > 20))
             throw fileError("Cannot write", target);
     }
+    return file;
+}
+
+// A new file needs no name until it is complete: linking it in then is one step. The folder
+// is looked at (and made) only when opening in it fails.
+PendingFile openPending(const fs::path& folder, const fs::path& target, bool targetExists,
+                        mode_t mode) {
+    if (!targetExists) {
+        int fd = openUnnamed(folder, mode);
+        if (fd < 0 && !unsupported(errno)) {
+            prepareFolder(folder);
+            fd = openUnnamed(folder, mode);
+        }
+        if (fd >= 0)
+            return {fd, {}};
+        if (!unsupported(errno))
+            throw fileError("Cannot write", target);
+    }
+    if (!targetExists)
+        prepareFolder(folder);
+    return openNamed(folder, target, mode);
+}
+
+std::string descriptorPath(int fd) {
+    return "/proc/self/fd/" + std::to_string(fd);
+}
+
+// Gives the complete unnamed file the target's name, or a temporary one when a file took the
+// target's name meanwhile (that one is then replaced as any existing file is).
+void linkUnnamed(PendingFile& file, const fs::path& target) {
+    const std::string self = descriptorPath(file.fd);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return;
+    if (errno != EEXIST)
+        throw fileError("Cannot write", target);
+    const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+    for (int attempt = 0;; ++attempt) {
+        const fs::path temp = folder / temporaryName(target.filename().string());
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            file.temp = temp;
+            return;
+        }
+        if (errno != EEXIST || attempt > 20)
+            throw fileError("Cannot write", target);
+    }
+}
+
+// Swaps the new file in and removes the old one. False where the swap cannot be made (the
+// file system has no swap, or the target went), with nothing changed.
+bool swapIn(const fs::path& temp, const fs::path& target) {
+    if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) != 0)
+        return false;
+    struct stat st {};
+    // A folder or a link put in the target's place meanwhile goes back where it was.
+    if (::lstat(temp.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE);
+        errno = EISDIR;
+        throw fileError("Cannot replace", target);
+    }
+    ::unlink(temp.c_str());
+    return true;
+}
+
+void moveIn(const fs::path& temp, const fs::path& target, bool swap) {
+    if (swap && swapIn(temp, target))
+        return;
+    if (::rename(temp.c_str(), target.c_str()) != 0)
+        throw fileError("Cannot replace", target);
+}
+
+mode_t targetMode(const LocalFile::Status& existing, bool readOnly) {
+    const mode_t mode = existing.kind == LocalFile::Kind::Plain
+                            ? static_cast<mode_t>(existing.permissions & 0777)
+                            : mode_t(0644);
+    return readOnly ? (mode & ~mode_t(0222)) : (mode | S_IWUSR);
+}
+
+// Writes the content and the metadata into the open file and returns its status.
+LocalFile::Status fillPending(int fd, const fs::path& target, const LocalFile::Producer& produce,
+                              const LocalFile::WriteOptions& options, mode_t mode) {
+    produce([&](const char* data, std::size_t size) { writeAll(fd, data, size, target); });
+    const timespec tick = clockTick();
+    timespec stamp = lastInstantBefore(tick);
+    if (options.modificationTime)
+        stamp = {static_cast<time_t>(*options.modificationTime), 0};
+    const timespec times[2] = {stamp, stamp};
+    if (::futimens(fd, times) != 0)
+        throw fileError("Cannot set the time stamp of", target);
+    if (options.durable && ::fsync(fd) != 0)
+        throw fileError("Cannot write", target);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        throw fileError("Cannot read the status of", target);
+    // The mode the file was created with is often the one wanted already.
+    if ((st.st_mode & 07777) != mode) {
+        if (::fchmod(fd, mode) != 0)
+            throw fileError("Cannot set the permissions of", target);
+        st.st_mode = (st.st_mode & ~mode_t(07777)) | mode;
+    }
+    LocalFile::Status written = statusOf(st);
+    written.settled =
+        written.modificationTime == nanoseconds(stamp) && nanoseconds(stamp) < nanoseconds(tick);
+    return written;
+}
+
+void refuseSpecial(LocalFile::Kind kind, const fs::path& target) {
+    if (kind == LocalFile::Kind::Folder)
+        throw VssError("Cannot write " + quote(target.string()) + ": a folder has that name.");
+    if (kind == LocalFile::Kind::Link)
+        throw VssError("Cannot write " + quote(target.string()) +
+                       ": it is a symbolic link, which is left alone.");
+    if (kind == LocalFile::Kind::Other)
+        throw VssError("Cannot write " + quote(target.string()) + ": it is not a plain file.");
+}
+
+} // namespace
+
+LocalFile::Status LocalFile::writeAtomically(const fs::path& target, const Producer& produce,
+                                             const WriteOptions& options) {
+    const Status existing = options.known ? *options.known : status(target);
+    refuseSpecial(existing.kind, target);
+    const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+    const mode_t mode = targetMode(existing, options.readOnly);
+    PendingFile file = openPending(folder, target, existing.kind == Kind::Plain, mode);
     Status written;
     try {
-        produce([&](const char* data, std::size_t size) { writeAll(fd, data, size, temp); });
-        mode_t mode = 0644;
-        struct stat st {};
-        if (existing == Kind::Plain && ::stat(target.c_str(), &st) == 0)
-            mode = st.st_mode & 0777;
-        mode = options.readOnly ? (mode & ~mode_t(0222)) : (mode | S_IWUSR);
-        if (::fchmod(fd, mode) != 0)
-            throw fileError("Cannot set the permissions of", temp);
-        const timespec tick = clockTick();
-        timespec stamp = lastInstantBefore(tick);
-        if (options.modificationTime)
-            stamp = {static_cast<time_t>(*options.modificationTime), 0};
-        const timespec times[2] = {stamp, stamp};
-        if (::futimens(fd, times) != 0)
-            throw fileError("Cannot set the time stamp of", temp);
-        if (options.durable && ::fsync(fd) != 0)
-            throw fileError("Cannot write", temp);
-        if (::fstat(fd, &st) != 0)
-            throw fileError("Cannot read the status of", temp);
-        written = statusOf(st);
-        written.settled = written.modificationTime == nanoseconds(stamp) &&
-                          nanoseconds(stamp) < nanoseconds(tick);
-        const int rc = ::close(fd);
-        fd = -1;
+        written = fillPending(file.fd, target, produce, options, mode);
+        if (file.temp.empty())
+            linkUnnamed(file, target);
+        const int rc = ::close(file.fd);
+        file.fd = -1;
         if (rc != 0)
-            throw fileError("Cannot write", temp);
+            throw fileError("Cannot write", target);
+        if (!file.temp.empty())
+            moveIn(file.temp, target, options.rebuildable && existing.kind == Kind::Plain);
     } catch (...) {
-        if (fd >= 0)
-            ::close(fd);
-        ::unlink(temp.c_str());
+        if (file.fd >= 0)
+            ::close(file.fd);
+        if (!file.temp.empty())
+            ::unlink(file.temp.c_str());
         throw;
-    }
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
-        const VssError error = fileError("Cannot replace", target);
-        ::unlink(temp.c_str());
-        throw error;
     }
     return written;
 }

@@ -37,6 +37,7 @@ public:
         std::int64_t size_ = 0;
     };
 
+    struct Status;
     struct WriteOptions {
         bool readOnly = true;
         std::optional<std::int64_t> modificationTime; // unix seconds; none: the current time
@@ -44,6 +45,12 @@ public:
         // else (a merge). A copy of a stored version needs no flush: lost in a power cut, it is
         // fetched again.
         bool durable = false;
+        // A read-only copy of a stored version, which the next get checks and mends: the file
+        // it replaces is swapped out instead of renamed over, which spares the file system's
+        // push of the new content to disk (a power cut may then leave it empty, never torn).
+        bool rebuildable = false;
+        // What a look at the target found just before (kind and mode): saves a second look.
+        const Status* known = nullptr;
     };
 
     // Removes the temporary files that writes into the folder left behind when their process
@@ -74,7 +81,8 @@ public:
         std::int64_t size = 0;
         std::int64_t modificationTime = 0; // nanoseconds since the epoch
         std::uint64_t inode = 0;
-        bool writable = false; // any write permission bit set
+        bool writable = false;         // any write permission bit set
+        std::uint32_t permissions = 0; // the mode's permission bits
         // No later change of the file can leave this modification time: it lies before the
         // clock tick that stamps the next change (checked with a wide margin for a file found,
         // exactly for a file written here).

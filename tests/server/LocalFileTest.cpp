@@ -57,16 +57,85 @@ TEST_F(LocalFileTest, WritesReadOnlyWithTimeAndLeavesNoTemporaryFile) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "sub"), fs::directory_iterator()), 1);
 }
 
-TEST_F(LocalFileTest, FailedProducerLeavesTheOldFile) {
+TEST_F(LocalFileTest, FailedProducerLeavesTheOldFileOrNone) {
     const fs::path file = dir_ / "a.txt";
-    LocalFile::writeAtomically(file, text("old"), {.readOnly = false, .modificationTime = {}});
     auto failing = [](const LocalFile::Sink& sink) {
         sink("new", 3);
         throw VssError("stored content is damaged");
     };
     EXPECT_THROW(LocalFile::writeAtomically(file, failing, {}), VssError);
-    EXPECT_EQ(read(file), "old");
-    EXPECT_EQ(names(), std::vector<std::string>{"a.txt"});
+    EXPECT_TRUE(names().empty());
+    LocalFile::writeAtomically(file, text("old"), {.readOnly = false, .modificationTime = {}});
+    for (const bool rebuildable : {false, true}) {
+        EXPECT_THROW(LocalFile::writeAtomically(file, failing,
+                                                {.readOnly = true,
+                                                 .modificationTime = {},
+                                                 .durable = false,
+                                                 .rebuildable = rebuildable}),
+                     VssError);
+        EXPECT_EQ(read(file), "old");
+        EXPECT_EQ(names(), std::vector<std::string>{"a.txt"});
+    }
+}
+
+// However the new content takes the name, the file is whole, its status is the one reported,
+// an old file is replaced rather than rewritten (a link to it keeps the old content), its
+// permission bits other than write stay, and no temporary is left.
+TEST_F(LocalFileTest, EveryWayOfWritingReplacesWholeAndLeavesNothingElse) {
+    enum Way { Rename, Swap, Flush };
+    struct Case {
+        const char* name;
+        int oldMode; // 0: no old file
+        bool readOnly;
+        Way way;
+        bool claimMissing; // the caller's look found no file, but one came since
+        int newMode;
+    };
+    const Case cases[] = {
+        {"new file", 0, true, Rename, false, 0444},
+        {"new writable file", 0, false, Rename, false, 0644},
+        {"renamed over", 0440, true, Rename, false, 0440},
+        {"swapped in", 0640, true, Swap, false, 0440},
+        {"flushed first", 0600, false, Flush, false, 0600},
+        {"made writable", 0444, false, Rename, false, 0644},
+        {"came meanwhile", 0444, true, Rename, true, 0444},
+    };
+    const LocalFile::Status missing;
+    int round = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path folder = dir_ / std::to_string(++round);
+        fs::create_directory(folder);
+        const fs::path file = folder / "a.txt";
+        if (c.oldMode) {
+            std::ofstream(file) << "old";
+            fs::permissions(file, static_cast<fs::perms>(c.oldMode));
+            fs::create_hard_link(file, folder / "keep");
+        }
+        LocalFile::WriteOptions options;
+        options.readOnly = c.readOnly;
+        options.durable = c.way == Flush;
+        options.rebuildable = c.way == Swap;
+        if (c.claimMissing)
+            options.known = &missing;
+        const LocalFile::Status written = LocalFile::writeAtomically(file, text("new"), options);
+        EXPECT_EQ(read(file), "new");
+        const LocalFile::Status found = LocalFile::status(file);
+        EXPECT_EQ(found.inode, written.inode);
+        EXPECT_EQ(found.size, 3);
+        EXPECT_EQ(found.permissions, static_cast<std::uint32_t>(c.newMode));
+        EXPECT_EQ(written.permissions, found.permissions);
+        std::vector<std::string> expected{"a.txt"};
+        if (c.oldMode) {
+            EXPECT_EQ(read(folder / "keep"), "old");
+            expected.push_back("keep");
+        }
+        std::vector<std::string> left;
+        for (const auto& e : fs::directory_iterator(folder))
+            left.push_back(e.path().filename().string());
+        std::sort(left.begin(), left.end());
+        EXPECT_EQ(left, expected);
+    }
 }
 
 TEST_F(LocalFileTest, RefusesLinksAndFolders) {
