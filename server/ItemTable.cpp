@@ -165,6 +165,7 @@ void ItemTable::link(const ItemRef& parent, std::int64_t childId, const std::str
         .bind(3, name)
         .bind(4, Names::fold(name))
         .run();
+    store_.notePlacesChanged();
 }
 
 void ItemTable::setDeleted(const ItemRef& item, bool deleted) {
@@ -173,6 +174,7 @@ void ItemTable::setDeleted(const ItemRef& item, bool deleted) {
         .bind(2, item.id)
         .bind(3, deleted ? 1 : 0)
         .run();
+    store_.notePlacesChanged();
 }
 
 std::int32_t ItemTable::latestVersion(std::int64_t id) {

@@ -77,11 +77,12 @@ void Session::checkIntegrity() {
 
 std::string Session::projectFolder(std::int64_t projectId) {
     // In a run the calls follow each other closely: the version its last transaction saw does.
-    const std::uint32_t version =
-        store.groupDepth() > 0 ? store.dataVersion() : store.currentDataVersion();
-    if (foldersVersion_ != version) {
+    const std::pair key{store.groupDepth() > 0 ? store.othersVersion()
+                                               : store.currentOthersVersion(),
+                        store.placeChanges()};
+    if (foldersKey_ != key) {
         folders_.clear();
-        foldersVersion_ = version;
+        foldersKey_ = key;
     }
     return findProjectFolder(projectId);
 }

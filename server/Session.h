@@ -70,7 +70,8 @@ private:
     DatabaseLocation location_;
     User user_;
     std::unordered_map<std::int64_t, std::string> folders_; // by project id
-    std::optional<std::uint32_t> foldersVersion_;           // the store's version they hold for
+    // What they hold for: others' version of the store and this connection's place changes.
+    std::optional<std::pair<std::uint32_t, std::uint64_t>> foldersKey_;
 };
 
 } // namespace vss::server

@@ -216,6 +216,7 @@ std::string Store::lastFailure() const {
 }
 
 Store::~Store() {
+    releaseRead();
     // A group left open by its caller still ends on disk.
     if (groupUnflushed_) {
         try {
@@ -235,27 +236,35 @@ void Store::check(int rc, std::string_view what) const {
     throw VssError("Database store error (" + std::string(what) + "): " + sqlite3_errmsg(db_));
 }
 
-Statement Store::prepare(const std::string& sql) {
-    auto& slot = cache_[sql];
-    if (!slot)
-        slot = std::make_unique<Cached>();
-    if (slot->stmt && !slot->inUse) {
-        slot->inUse = true;
-        return Statement(db_, slot->stmt, &slot->inUse);
-    }
+sqlite3_stmt* Store::compile(const std::string& sql) {
     sqlite3_stmt* stmt = nullptr;
     check(sqlite3_prepare_v3(db_, sql.c_str(), static_cast<int>(sql.size()),
                              SQLITE_PREPARE_PERSISTENT, &stmt, nullptr),
           "prepare");
+    return stmt;
+}
+
+Statement Store::prepare(const std::string& sql) {
+    auto& slot = cache_[sql];
+    if (!slot)
+        slot = std::make_unique<Cached>();
     if (!slot->stmt) {
-        slot->stmt = stmt;
-        slot->inUse = true;
-        return Statement(db_, stmt, &slot->inUse);
+        slot->stmt = compile(sql);
+        slot->writes = !sqlite3_stmt_readonly(slot->stmt);
     }
-    return Statement(db_, stmt, nullptr);
+    // A change made outside a transaction commits on its own, never inside a held read.
+    if (readHeld_ && depth_ == 0 && slot->writes)
+        releaseRead();
+    if (!slot->inUse) {
+        slot->inUse = true;
+        return Statement(db_, slot->stmt, &slot->inUse);
+    }
+    return Statement(db_, compile(sql), nullptr);
 }
 
 void Store::exec(const std::string& sql) {
+    if (depth_ == 0)
+        releaseRead();
     char* error = nullptr;
     const int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error);
     if (rc != SQLITE_OK) {
@@ -282,7 +291,10 @@ void Store::write(const std::function<void()>& body) {
 void Store::endGroup() {
     if (groups_ == 0)
         throw VssError("No run of calls is open.", com::E_UNEXPECTED);
-    if (--groups_ > 0 || !groupUnflushed_)
+    if (--groups_ > 0)
+        return;
+    releaseRead();
+    if (!groupUnflushed_)
         return;
     groupUnflushed_ = false;
     flushLog();
@@ -308,7 +320,41 @@ void Store::writeCache(const std::function<void()>& body) {
 }
 
 void Store::read(const std::function<void()>& body) {
+    if (groups_ > 0 && depth_ == 0) {
+        readInGroup(body);
+        return;
+    }
     transaction("BEGIN", std::nullopt, body);
+}
+
+void Store::readInGroup(const std::function<void()>& body) {
+    try {
+        if (!readHeld_) {
+            prepare("BEGIN").run();
+            readHeld_ = true;
+        }
+        depth_ = 1;
+        body();
+        depth_ = 0;
+    } catch (const BusyError&) {
+        depth_ = 0;
+        releaseRead();
+        // The usual way, with its retries.
+        transaction("BEGIN", std::nullopt, body);
+    } catch (...) {
+        depth_ = 0;
+        releaseRead();
+        throw;
+    }
+}
+
+void Store::releaseRead() {
+    if (!readHeld_)
+        return;
+    readHeld_ = false;
+    if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK &&
+        !sqlite3_get_autocommit(db_))
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 // In WAL mode FULL flushes the log at every commit; NORMAL only at checkpoints. The level can
@@ -328,6 +374,7 @@ void Store::transaction(const char* begin, std::optional<Sync> sync,
         body();
         return;
     }
+    releaseRead();
     if (sync)
         setSync(*sync);
     std::optional<std::minstd_rand> random; // seeded only when a retry needs it
@@ -335,9 +382,14 @@ void Store::transaction(const char* begin, std::optional<Sync> sync,
         try {
             prepare(begin).run();
             depth_ = 1;
+            // A write's BEGIN has taken its snapshot: from here on only the commit moves the
+            // version (a read takes its snapshot later, and never moves it by committing).
+            const std::uint32_t before = dataVersion();
             body();
             prepare("COMMIT").run();
             depth_ = 0;
+            if (sync)
+                ownCommits_ += dataVersion() - before;
             return;
         } catch (const BusyError&) {
             depth_ = 0;

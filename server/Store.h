@@ -90,6 +90,8 @@ public:
     // carries it along.
     void writeCache(const std::function<void()>& body);
     // Runs body in one read transaction, for a consistent view across several statements.
+    // Within a group the read stays open for the group's next reads, until the group ends or
+    // something is written: the calls of a run read one state of the store.
     void read(const std::function<void()>& body);
     bool inTransaction() const { return depth_ > 0; }
 
@@ -108,6 +110,16 @@ public:
     std::uint32_t dataVersion() const;
     // The same as of now: outside a transaction it begins and ends a read to look.
     std::uint32_t currentDataVersion();
+    // Changes only with the commits of other connections, as seen by the transaction this
+    // connection began last; this connection's own commits leave it.
+    std::uint32_t othersVersion() const { return dataVersion() - ownCommits_; }
+    // The same as of now.
+    std::uint32_t currentOthersVersion() { return currentDataVersion() - ownCommits_; }
+
+    // Counts this connection's changes to what places projects on disk (their links and the
+    // working folders), which those who cache the places watch along with othersVersion().
+    void notePlacesChanged() { ++placeChanges_; }
+    std::uint64_t placeChanges() const { return placeChanges_; }
 
     std::int64_t lastInsertId() const;
     int changes() const;
@@ -120,6 +132,11 @@ private:
     void transaction(const char* begin, std::optional<Sync> sync,
                      const std::function<void()>& body);
     void setSync(Sync sync);
+    sqlite3_stmt* compile(const std::string& sql);
+    // Runs body in the read the group holds open, beginning it when none is.
+    void readInGroup(const std::function<void()>& body);
+    // Ends the read the group holds open, if any.
+    void releaseRead();
     // Flushes the write-ahead log, where every commit of the group lies until a checkpoint.
     void flushLog();
     // Opens and sets up the connection; false, with the connection's error kept, on failure.
@@ -131,6 +148,7 @@ private:
     struct Cached {
         sqlite3_stmt* stmt = nullptr;
         bool inUse = false;
+        bool writes = false; // the statement changes the store
     };
 
     std::filesystem::path file_;
@@ -140,6 +158,9 @@ private:
     Sync sync_ = Sync::Full;
     bool readOnly_ = false;
     int groups_ = 0;
+    bool readHeld_ = false;        // a read transaction is open between calls of a group
+    std::uint32_t ownCommits_ = 0; // how far this connection's commits moved dataVersion()
+    std::uint64_t placeChanges_ = 0;
     bool groupUnflushed_ = false; // a durable change of the open group is not yet on disk
 };
 

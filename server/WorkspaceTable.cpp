@@ -49,6 +49,7 @@ std::optional<std::string> WorkspaceTable::workingFolder(std::int64_t userId,
 
 void WorkspaceTable::setWorkingFolder(std::int64_t userId, std::int64_t projectId,
                                       const std::string& folder) {
+    store_.notePlacesChanged();
     if (folder.empty()) {
         store_.prepare("DELETE FROM working_folders WHERE user_id = ?1 AND project_id = ?2")
             .bind(1, userId)

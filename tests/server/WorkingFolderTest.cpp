@@ -80,8 +80,8 @@ TEST_F(WorkingFolderTest, ATemporaryLeftAfterAFolderWasListedGoesWithALaterWrite
 }
 
 // The local path follows a change of the working folder at once, whoever made it: this
-// database object, inside a run of calls or not, or another one (seen in a run from the next
-// call that reads the store).
+// database object, inside a run of calls or not, or another one (seen in a run as soon as the
+// run reads the store anew).
 TEST_F(WorkingFolderTest, ALocalPathFollowsAChangedWorkingFolder) {
     add(demo_.get(), write(work() / "Demo" / "a.txt", "a\n"));
     auto other = open();
@@ -114,6 +114,29 @@ TEST_F(WorkingFolderTest, ALocalPathFollowsAChangedWorkingFolder) {
             ASSERT_EQ(run->EndRun(), com::S_OK) << lastError();
         }
     }
+}
+
+// A run's gets read one state of the store: another user's change shows once the run writes
+// (the write itself sees it) or ends.
+TEST_F(WorkingFolderTest, ARunReadsOneStateUntilItWritesOrEnds) {
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        add(demo_.get(), write(work() / "Demo" / name, "text\n"));
+    auto other = open();
+    ComPtr<vss::IVSSRun> run;
+    ASSERT_EQ(db_.queryInto(run), com::S_OK);
+    auto a = item(db_.get(), "$/Demo/a.txt");
+    auto b = item(db_.get(), "$/Demo/b.txt");
+    ASSERT_EQ(run->BeginRun(), com::S_OK);
+    ASSERT_EQ(getAll("$/Demo/c.txt", 0), com::S_OK) << lastError();
+    ASSERT_EQ(item(other.get(), "$/Demo/a.txt")->Checkout(u"", u"", 0), com::S_OK) << lastError();
+    EXPECT_EQ(checkedOut(a.get()), vss::kNotCheckedOut);
+    ASSERT_EQ(b->Checkout(u"", u"", 0), com::S_OK) << lastError();
+    EXPECT_NE(checkedOut(a.get()), vss::kNotCheckedOut);
+    ASSERT_EQ(getAll("$/Demo/c.txt", 0), com::S_OK) << lastError();
+    ASSERT_EQ(item(other.get(), "$/Demo/a.txt")->UndoCheckout(u"", 0), com::S_OK) << lastError();
+    EXPECT_NE(checkedOut(a.get()), vss::kNotCheckedOut);
+    ASSERT_EQ(run->EndRun(), com::S_OK) << lastError();
+    EXPECT_EQ(checkedOut(a.get()), vss::kNotCheckedOut);
 }
 
 TEST_F(WorkingFolderTest, ARunEndsOnlyWhereOneBegan) {

@@ -14,8 +14,9 @@
 //     calls; prints "done INDEX" after each and "ended" once the run has ended. With
 //     QM_FLUSH_LOG set, the same marks go to that file, between the fault shim's flush lines.
 //   ss_test_helper get-series DB USER PROJECT COUNT
-//     gets files 0..COUNT-1 one call each, as the get-latest dialog does (children listed once,
-//     each looked up by name, its local path read, Get); prints "done INDEX" after each.
+//     gets files 0..COUNT-1 one call each inside one run, as the get-latest dialog does
+//     (children listed once, each looked up by name, its local path read, Get); prints
+//     "done INDEX" after each.
 #include "Contents.h"
 
 #include <com/Com.h>
@@ -178,6 +179,9 @@ int getSeries(char** argv) {
     const std::string project = argv[4];
     const int count = std::stoi(argv[5]);
     auto db = open(argv[2], argv[3]);
+    ComPtr<vss::IVSSRun> run;
+    check(db.queryInto(run), "QueryInterface IVSSRun");
+    check(run->BeginRun(), "BeginRun");
     ComPtr<vss::IVSSItems> children;
     check(item(*db, project)->get_Items(com::kFalse, children.put()), "get_Items");
     for (int i = 0; i < count; ++i) {
@@ -188,6 +192,7 @@ int getSeries(char** argv) {
         check(file->Get(&local, 0), "Get");
         std::cout << "done " << i << std::endl;
     }
+    check(run->EndRun(), "EndRun");
     return 0;
 }
 
