@@ -17,8 +17,12 @@
 #include <QPushButton>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <memory>
 #include <stdexcept>
+#include <unistd.h>
 
 namespace runs {
 
@@ -61,6 +65,20 @@ void checkLog(const QPlainTextEdit& log, int count) {
             throw std::runtime_error("a file failed: " + line.toStdString());
 }
 
+// With BENCH_PERF_CONTROL naming the control fifo of `perf record --control fifo:F -D -1`,
+// perf samples the run itself and not the program's start.
+void tellProfiler(const char* command) {
+    const char* fifo = std::getenv("BENCH_PERF_CONTROL");
+    if (fifo == nullptr)
+        return;
+    const int fd = ::open(fifo, O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    if (::write(fd, command, std::strlen(command)) < 0)
+        std::perror("bench_runs: perf control");
+    ::close(fd);
+}
+
 int run(const std::string& kind, const std::string& ini, const std::string& project, int count) {
     VssDatabase database = CoVSSDatabase::Create();
     database.open(ini, "", "");
@@ -71,9 +89,11 @@ int run(const std::string& kind, const std::string& ini, const std::string& proj
     selectFirst(*dialog, count);
     const long residentBefore = statusKiB("VmRSS");
     const double cpuBefore = cpuSeconds();
+    tellProfiler("enable\n");
     const Stopwatch watch;
     dialog->ButtonOk->click();
     const double seconds = watch.seconds();
+    tellProfiler("disable\n");
     const double cpu = cpuSeconds() - cpuBefore;
     checkLog(*dialog->MemoLog, count);
     std::printf("%.6f %ld %ld %.6f\n", seconds, statusKiB("VmHWM"), residentBefore, cpu);
