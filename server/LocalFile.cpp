@@ -230,10 +230,10 @@ PendingFile openNamed(const fs::path& folder, const fs::path& target, mode_t mod
 }
 
 // A new file needs no name until it is complete: linking it in then is one step. The folder
-// is looked at (and made) only when opening in it fails.
-PendingFile openPending(const fs::path& folder, const fs::path& target, bool targetExists,
-                        mode_t mode) {
-    if (!targetExists) {
+// is looked at (and made) only when opening an unnamed file in it fails; a named one goes
+// into a folder known to be there.
+PendingFile openPending(const fs::path& folder, const fs::path& target, bool unnamed, mode_t mode) {
+    if (unnamed) {
         int fd = openUnnamed(folder, mode);
         if (fd < 0 && !unsupported(errno)) {
             prepareFolder(folder);
@@ -243,9 +243,8 @@ PendingFile openPending(const fs::path& folder, const fs::path& target, bool tar
             return {fd, {}};
         if (!unsupported(errno))
             throw fileError("Cannot write", target);
-    }
-    if (!targetExists)
         prepareFolder(folder);
+    }
     return openNamed(folder, target, mode);
 }
 
@@ -254,19 +253,20 @@ std::string descriptorPath(int fd) {
 }
 
 // Gives the complete unnamed file the target's name, or a temporary one when a file took the
-// target's name meanwhile (that one is then replaced as any existing file is).
-void linkUnnamed(PendingFile& file, const fs::path& target) {
+// target's name meanwhile (that one is then replaced as any existing file is). False when the
+// file system takes no link to it: the content must then be written under a name.
+bool linkUnnamed(PendingFile& file, const fs::path& target) {
     const std::string self = descriptorPath(file.fd);
     if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) == 0)
-        return;
+        return true;
     if (errno != EEXIST)
-        throw fileError("Cannot write", target);
+        return false;
     const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
     for (int attempt = 0;; ++attempt) {
         const fs::path temp = folder / temporaryName(target.filename().string());
         if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0) {
             file.temp = temp;
-            return;
+            return true;
         }
         if (errno != EEXIST || attempt > 20)
             throw fileError("Cannot write", target);
@@ -347,14 +347,25 @@ LocalFile::Status LocalFile::writeAtomically(const fs::path& target, const Produ
                                              const WriteOptions& options) {
     const Status existing = options.known ? *options.known : status(target);
     refuseSpecial(existing.kind, target);
+    if (auto written = writeVia(target, produce, options, existing, true))
+        return *written;
+    return *writeVia(target, produce, options, existing, false);
+}
+
+std::optional<LocalFile::Status> LocalFile::writeVia(const fs::path& target,
+                                                     const Producer& produce,
+                                                     const WriteOptions& options,
+                                                     const Status& existing, bool unnamed) {
     const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
     const mode_t mode = targetMode(existing, options.readOnly);
-    PendingFile file = openPending(folder, target, existing.kind == Kind::Plain, mode);
+    PendingFile file = openPending(folder, target, unnamed && existing.kind != Kind::Plain, mode);
     Status written;
     try {
         written = fillPending(file.fd, target, produce, options, mode);
-        if (file.temp.empty())
-            linkUnnamed(file, target);
+        if (file.temp.empty() && !linkUnnamed(file, target)) {
+            ::close(file.fd);
+            return std::nullopt;
+        }
         const int rc = ::close(file.fd);
         file.fd = -1;
         if (rc != 0)

@@ -15,6 +15,8 @@ class LocalFile {
 public:
     // Receives the content to write, piece by piece.
     using Sink = std::function<void(const char* data, std::size_t size)>;
+    // A producer may be asked for the content a second time, when the first file it went into
+    // cannot take the target's name.
     using Producer = std::function<void(const Sink& sink)>;
 
     // A plain file opened for reading; raises with a clear reason for a missing or unreadable
@@ -98,6 +100,15 @@ public:
                                   const WriteOptions& options);
 
     static Kind kind(const std::filesystem::path& file);
+
+private:
+    // One attempt at writeAtomically, through an unnamed file where one can be linked in; none
+    // when the unnamed file could not be linked.
+    static std::optional<Status> writeVia(const std::filesystem::path& target,
+                                          const Producer& produce, const WriteOptions& options,
+                                          const Status& existing, bool unnamed);
+
+public:
     // Any write permission bit set.
     static bool isWritable(const std::filesystem::path& file);
     static void setReadOnly(const std::filesystem::path& file, bool readOnly);

@@ -1,9 +1,11 @@
 // Preloaded into a program under test: makes exactly one I/O call fail, the N-th write to a
-// regular file, fsync or rename (QM_FAULT_AT=N, counting from 1), as a full or failing disk
-// would. When it fails a call it creates the file QM_FAULT_MARK, so the test knows that the
-// run reached the N-th call. QM_FLUSH_LOG=FILE appends a line "flush" to FILE for every
+// regular file, fsync, rename or link (QM_FAULT_AT=N, counting from 1), as a full or failing
+// disk would. When it fails a call it creates the file QM_FAULT_MARK, so the test knows that
+// the run reached the N-th call. QM_FLUSH_LOG=FILE appends a line "flush" to FILE for every
 // fsync, fdatasync or syncfs. QM_FAULT_READONLY=FOLDER makes everything below FOLDER behave as
 // on a read-only file system: opening for writing, creating and access(W_OK) fail with EROFS.
+// QM_FAULT_PLAIN_FS=1 makes the file system one without links to unnamed files (EPERM) and
+// without swapping renames (EINVAL).
 #include <cstdarg>
 #include <cstring>
 #include <dlfcn.h>
@@ -35,6 +37,11 @@ bool failHere() {
             close(fd);
     }
     return true;
+}
+
+bool plainFileSystem() {
+    const char* plain = getenv("QM_FAULT_PLAIN_FS");
+    return plain && *plain == '1';
 }
 
 bool readOnlyPath(const char* path) {
@@ -190,6 +197,31 @@ int renameat(int fromDir, const char* from, int toDir, const char* to) noexcept 
         return -1;
     }
     return NEXT(renameat)(fromDir, from, toDir, to);
+}
+
+int renameat2(int fromDir, const char* from, int toDir, const char* to,
+              unsigned int flags) noexcept {
+    if ((flags & RENAME_EXCHANGE) && plainFileSystem()) {
+        errno = EINVAL;
+        return -1;
+    }
+    if (failHere()) {
+        errno = ENOSPC;
+        return -1;
+    }
+    return NEXT(renameat2)(fromDir, from, toDir, to, flags);
+}
+
+int linkat(int fromDir, const char* from, int toDir, const char* to, int flags) noexcept {
+    if (plainFileSystem() && strncmp(from, "/proc/self/fd/", 14) == 0) {
+        errno = EPERM;
+        return -1;
+    }
+    if (failHere()) {
+        errno = ENOSPC;
+        return -1;
+    }
+    return NEXT(linkat)(fromDir, from, toDir, to, flags);
 }
 
 } // extern "C"

@@ -137,6 +137,36 @@ TEST_F(SsFaultInjectionTest, RecursiveGet) {
     });
 }
 
+// Where the file system cannot link an unnamed file in nor swap two names, new and replaced
+// copies are written under a temporary name and renamed, just as whole.
+TEST_F(SsFaultInjectionTest, AGetOnAPlainFileSystemWritesWholeFilesAndLeavesNoTemporary) {
+    createDemoProject();
+    const std::map<std::string, std::string> files{{"a.txt", "alpha\n"}, {"b.txt", "beta\n"}};
+    for (const auto& [name, text] : files)
+        env.ss({"add", "$/Demo", env.write(fs::path("source") / name, text).string()});
+    fs::remove_all(work());
+    fs::create_directories(work());
+    auto plainGet = [&] {
+        std::vector<std::string> argv{
+            testenv::ssTool().string(), "--db", env.current().string(), "get", "-R", "$/Demo"};
+        return testenv::run(argv, {},
+                            {{"LD_PRELOAD", FAULT_SHIM},
+                             {"QM_FAULT_PLAIN_FS", "1"},
+                             {"ASAN_OPTIONS", "verify_asan_link_order=0"}});
+    };
+    const RunResult fresh = plainGet();
+    EXPECT_EQ(fresh.exitCode, 0) << fresh.err;
+    EXPECT_EQ(localFiles(), files);
+    // A read-only copy that no longer holds its version is replaced.
+    const fs::path a = work() / "a.txt";
+    fs::permissions(a, fs::perms::owner_write, fs::perm_options::add);
+    env.write(a, "damaged\n");
+    fs::permissions(a, fs::perms::owner_write, fs::perm_options::remove);
+    const RunResult replaced = plainGet();
+    EXPECT_EQ(replaced.exitCode, 0) << replaced.err;
+    EXPECT_EQ(localFiles(), files);
+}
+
 TEST_F(SsFaultInjectionTest, Add) {
     createDemoProject();
     const fs::path file = env.write(work() / "new.txt", std::string(200000, 'n'));
