@@ -1,5 +1,6 @@
 #include "FileListModel.h"
 
+#include <system/CaseFold.h>
 #include <system/Paths.h>
 
 #include <QBrush>
@@ -7,15 +8,25 @@
 #include <QLocale>
 #include <QPalette>
 
+#include <algorithm>
+
+// Names compare with case ignored by the store's own folding (sys::foldCase), so the list is in
+// the order of the store's name index. Each name is folded once, not once per comparison: a
+// project may hold ten thousand files.
 void FileListModel::fill(const std::vector<VssChildStatus>& children, bool showDeleted) {
+    std::vector<std::pair<std::string, const VssChildStatus*>> listed;
+    listed.reserve(children.size());
+    for (const VssChildStatus& child : children) {
+        if (child.deleted ? showDeleted : child.type == vss::kTypeFile)
+            listed.emplace_back(sys::foldCase(child.name), &child);
+    }
+    std::stable_sort(listed.begin(), listed.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
     beginResetModel();
     rows_.clear();
-    rows_.reserve(children.size());
-    for (const VssChildStatus& child : children) {
-        const bool listed = child.deleted ? showDeleted : child.type == vss::kTypeFile;
-        if (listed)
-            rows_.push_back(child);
-    }
+    rows_.reserve(listed.size());
+    for (const auto& [folded, child] : listed)
+        rows_.push_back(*child);
     endResetModel();
 }
 

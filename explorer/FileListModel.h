@@ -1,5 +1,6 @@
 // The file list of one project: Name, User (who has it checked out), Date, Check-out folder.
-// Filled from one listing of the project; deleted entries appear only when asked for.
+// Filled from one listing of the project, in order of name with case ignored; deleted entries
+// appear only when asked for, in order among the others.
 #pragma once
 
 #include "VssAutomation.h"
@@ -15,7 +16,8 @@ public:
 
     using QAbstractTableModel::QAbstractTableModel;
 
-    // Takes the files of the listing (and, with showDeleted, deleted files and projects).
+    // Takes the files of the listing (and, with showDeleted, deleted files and projects), sorted
+    // by name.
     void fill(const std::vector<VssChildStatus>& children, bool showDeleted);
     void clear();
 

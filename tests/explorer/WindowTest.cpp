@@ -103,11 +103,27 @@ TEST_F(WindowTest, DeletedItemsAreListedOnlyWhenAskedFor) {
     EXPECT_EQ(nameColumn(listRows()), (std::vector<std::string>{"a.pas"}));
 
     window().ActionShowDeleted->trigger();
-    EXPECT_EQ(nameColumn(listRows()), (std::vector<std::string>{"Sub", "a.pas", "b.pas"}));
+    EXPECT_EQ(nameColumn(listRows()), (std::vector<std::string>{"a.pas", "b.pas", "Sub"}));
     const FileListModel& files = window().Files();
-    EXPECT_TRUE(files.index(0, 0).data(FileListModel::kDeletedRole).toBool());
-    EXPECT_FALSE(files.index(1, 0).data(FileListModel::kDeletedRole).toBool());
+    EXPECT_FALSE(files.index(0, 0).data(FileListModel::kDeletedRole).toBool());
+    EXPECT_TRUE(files.index(1, 0).data(FileListModel::kDeletedRole).toBool());
     EXPECT_TRUE(files.index(2, 0).data(FileListModel::kDeletedRole).toBool());
+}
+
+// The server keeps the order files were added in; the list shows them by name, case ignored,
+// and a deleted file shown takes its place among them.
+TEST_F(WindowTest, TheListIsInOrderOfNameWithCaseIgnored) {
+    for (const char* name : {"Zeta.pas", "beta.pas", "Alpha.pas", "delta.pas", "B2.pas"})
+        env.ss({"add", "$/Demo/Sub", env.write(work / "Demo" / "Sub" / name, "x\n").string()});
+    openDatabase().item("$/Demo/Sub/delta.pas").setDeleted(true);
+    ASSERT_TRUE(window().SelectProject("$/Demo/Sub"));
+    EXPECT_EQ(nameColumn(listRows()),
+              (std::vector<std::string>{"Alpha.pas", "B2.pas", "beta.pas", "c.pas", "Zeta.pas"}));
+
+    window().ActionShowDeleted->trigger();
+    EXPECT_EQ(nameColumn(listRows()), (std::vector<std::string>{"Alpha.pas", "B2.pas", "beta.pas",
+                                                                "c.pas", "delta.pas", "Zeta.pas"}));
+    EXPECT_TRUE(window().Files().index(4, 0).data(FileListModel::kDeletedRole).toBool());
 }
 
 TEST_F(WindowTest, SelectingAProjectByClickListsItsFiles) {
