@@ -41,23 +41,15 @@ QStringList selectedTexts(const QListWidget* list) {
     return texts;
 }
 
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
 // $/Other (with Deep below it) was filled by Admin: the test's user has no working folder there.
 class CommandsTest : public ExplorerFixture {
 protected:
     void SetUp() override {
         ExplorerFixture::SetUp();
-        const fs::path admin = env.root() / "admin";
-        env.ss({"mkproj", "$/Other/Deep"});
-        env.ss({"workfold", "$/Other", admin.string()}, {}, true, "Admin");
-        for (const char* name : {"one.txt", "two.txt", "three.txt"})
-            env.ss({"add", "$/Other", env.write(admin / name, std::string(name) + "\n").string()},
-                   {}, true, "Admin");
-        env.ss({"add", "$/Other/Deep", env.write(admin / "Deep" / "four.txt", "four\n").string()},
-               {}, true, "Admin");
+        fillOtherAsAdmin({{"one.txt", "one.txt\n"},
+                          {"two.txt", "two.txt\n"},
+                          {"three.txt", "three.txt\n"},
+                          {"Deep/four.txt", "four\n"}});
     }
     // Types a comment into the add-in's file dialog and runs it; the dialog is then closed.
     static ui::ScriptedDriver::FormAction runFileDialog(QStringList expectSelected,

@@ -63,6 +63,20 @@ void ExplorerFixture::selectFiles(const std::vector<std::string>& names) {
                                                                         QItemSelectionModel::Rows);
 }
 
+void ExplorerFixture::fillOtherAsAdmin(
+    const std::vector<std::pair<std::string, std::string>>& files) {
+    const fs::path admin = env.root() / "admin";
+    env.ss({"mkproj", "$/Other/Deep"});
+    env.ss({"workfold", "$/Other", admin.string()}, {}, true, "Admin");
+    for (const auto& [below, text] : files) {
+        const fs::path path(below);
+        const std::string project = path.has_parent_path()
+                                        ? "$/Other/" + path.parent_path().generic_string()
+                                        : std::string("$/Other");
+        env.ss({"add", project, env.write(admin / path, text).string()}, {}, true, "Admin");
+    }
+}
+
 void ExplorerFixture::waitUntilClosed(ui::Form& form) {
     QElapsedTimer timer;
     timer.start();
@@ -72,4 +86,8 @@ void ExplorerFixture::waitUntilClosed(ui::Form& form) {
 
 std::string ExplorerFixture::ssOut(const std::vector<std::string>& args) {
     return env.ss(args).out;
+}
+
+bool ExplorerFixture::contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
 }

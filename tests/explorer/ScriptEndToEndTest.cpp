@@ -9,22 +9,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
 // The test's user has no working folder in $/Other (Admin filled it).
 class ScriptEndToEndTest : public ExplorerFixture {
 protected:
     void SetUp() override {
         ExplorerFixture::SetUp();
-        const fs::path admin = env.root() / "admin";
-        env.ss({"mkproj", "$/Other/Deep"});
-        env.ss({"workfold", "$/Other", admin.string()}, {}, true, "Admin");
-        env.ss({"add", "$/Other", env.write(admin / "one.txt", "one\n").string()}, {}, true,
-               "Admin");
-        env.ss({"add", "$/Other/Deep", env.write(admin / "Deep" / "two.txt", "two\n").string()}, {},
-               true, "Admin");
+        fillOtherAsAdmin({{"one.txt", "one\n"}, {"Deep/two.txt", "two\n"}});
     }
     Transcript run(const std::string& script) {
         const Transcript t = runHost({QM_SSEXP_PATH, "--script", "-"}, script);
