@@ -13,17 +13,6 @@
 
 #include <filesystem>
 
-namespace {
-
-QPushButton* newButton(QWidget* parent, const char* name, const char* caption) {
-    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
-
-} // namespace
-
 FolderDialog::FolderDialog(const QString& caption, const std::string& project,
                            const std::string& folder) {
     setObjectName("FolderDialog");
@@ -34,7 +23,7 @@ FolderDialog::FolderDialog(const QString& caption, const std::string& project,
     EditFolder = new QLineEdit(QString::fromStdString(folder), this);
     EditFolder->setObjectName("EditFolder");
     EditFolder->setMinimumWidth(320);
-    ButtonBrowse = newButton(this, "ButtonBrowse", "&Browse...");
+    ButtonBrowse = newDialogButton(this, "ButtonBrowse", "&Browse...");
 
     auto* row = new QHBoxLayout;
     row->addWidget(EditFolder);

@@ -6,20 +6,16 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 
-namespace {
-
-QPushButton* newButton(ui::Form& form, const char* name, const char* caption) {
-    auto* button = new QPushButton(QString::fromUtf8(caption), &form);
+QPushButton* newDialogButton(QWidget* parent, const char* name, const char* caption) {
+    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
     button->setObjectName(name);
     button->setAutoDefault(false);
     return button;
 }
 
-} // namespace
-
 OkCancelRow addOkCancelRow(ui::Form& form) {
-    OkCancelRow row{newButton(form, "ButtonOk", "OK"), newButton(form, "ButtonCancel", "Cancel"),
-                    new QHBoxLayout};
+    OkCancelRow row{newDialogButton(&form, "ButtonOk", "OK"),
+                    newDialogButton(&form, "ButtonCancel", "Cancel"), new QHBoxLayout};
     row.layout->addStretch();
     row.layout->addWidget(row.ok);
     row.layout->addWidget(row.cancel);

@@ -1,8 +1,9 @@
-// The row of OK and Cancel that ends each of the explorer's small dialogs.
+// The row of OK and Cancel that ends each of the explorer's small dialogs, and their other buttons.
 #pragma once
 
 class QHBoxLayout;
 class QPushButton;
+class QWidget;
 
 namespace ui {
 class Form;
@@ -18,3 +19,7 @@ struct OkCancelRow {
 // the form with its result. Neither takes Enter for itself when focused, so Enter in a
 // multi-line field stays a new line.
 OkCancelRow addOkCancelRow(ui::Form& form);
+
+// A button of these dialogs: named, and never taking Enter for itself, so Enter stays with the
+// form's default button.
+QPushButton* newDialogButton(QWidget* parent, const char* name, const char* caption);
