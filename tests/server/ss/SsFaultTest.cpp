@@ -31,6 +31,39 @@ void addKnownFiles(TestEnvironment& env, const std::string& project, int count, 
     env.ss(args);
 }
 
+// The database "Main" with `count` known files in `project`, whose working folder is `folder`;
+// returns the database's folder.
+fs::path databaseWithKnownFiles(TestEnvironment& env, const std::string& project, int count,
+                                std::size_t size, const fs::path& folder) {
+    const fs::path db = env.createDatabase("Main");
+    addKnownFiles(env, project, count, size);
+    fs::create_directories(folder);
+    env.ss({"workfold", project, folder.string()});
+    return db;
+}
+
+// Lets a series that prints "done N" after each file run to a random index in
+// [from, from + span), kills it a random moment under `maxPause` later and reads what it printed
+// until then: `lastDone` is the last index it finished, and the series did not get to its end.
+void killAmidSeries(ChildProcess& series, int count, int from, int span,
+                    std::chrono::microseconds maxPause, const std::string& what, int& lastDone) {
+    std::mt19937 rng(std::random_device{}());
+    const int target = from + static_cast<int>(rng() % span);
+    lastDone = -1;
+    while (lastDone < target) {
+        const auto line = series.readLine();
+        ASSERT_TRUE(line && line->starts_with("done ")) << line.value_or("<no output>");
+        lastDone = std::stoi(line->substr(5));
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(rng() % maxPause.count()));
+    series.kill(SIGKILL);
+    for (auto line = series.readLine(); line; line = series.readLine())
+        if (line->starts_with("done "))
+            lastDone = std::stoi(line->substr(5));
+    ASSERT_EQ(series.wait(), -SIGKILL) << "the " << what << " ended before it was killed";
+    ASSERT_LT(lastDone, count - 1);
+}
+
 TEST_F(SsTest, TwoProcessesCheckingOutTheSameFilesLeaveEachWithOneOwner) {
     constexpr int kCount = 100;
     const fs::path db = env.createDatabase("Main");
@@ -87,31 +120,16 @@ TEST_F(SsTest, TwoProcessesCheckingOutTheSameFilesLeaveEachWithOneOwner) {
 TEST_F(SsTest, AProcessKilledAmidCheckInsLeavesEveryFileWholeAtItsOldOrNewVersion) {
     constexpr int kCount = 60;
     constexpr std::size_t kSize = 192 * 1024;
-    const fs::path db = env.createDatabase("Main");
-    addKnownFiles(env, "$/Series", kCount, kSize);
-    fs::create_directories(work());
-    env.ss({"workfold", "$/Series", work().string()});
+    const fs::path db = databaseWithKnownFiles(env, "$/Series", kCount, kSize, work());
 
     ChildProcess series({SS_TEST_HELPER, "checkin-series", db.string(),
                          TestEnvironment::currentUser(), "$/Series", std::to_string(kCount),
                          std::to_string(kSize)});
     // Kill it a random moment after a random check-in in the first half, so the blow lands
     // anywhere in a check-out, a local write or a check-in, with many files still to come.
-    std::mt19937 rng(std::random_device{}());
-    const int target = 4 + static_cast<int>(rng() % (kCount / 2 - 4));
     int lastDone = -1;
-    while (lastDone < target) {
-        const auto line = series.readLine();
-        ASSERT_TRUE(line && line->starts_with("done ")) << line.value_or("<no output>");
-        lastDone = std::stoi(line->substr(5));
-    }
-    std::this_thread::sleep_for(std::chrono::microseconds(rng() % 30000));
-    series.kill(SIGKILL);
-    for (auto line = series.readLine(); line; line = series.readLine())
-        if (line->starts_with("done "))
-            lastDone = std::stoi(line->substr(5));
-    ASSERT_EQ(series.wait(), -SIGKILL) << "the series ended before it was killed";
-    ASSERT_LT(lastDone, kCount - 1);
+    ASSERT_NO_FATAL_FAILURE(killAmidSeries(series, kCount, 4, kCount / 2 - 4,
+                                           std::chrono::microseconds(30000), "series", lastDone));
 
     const auto verified = ssTry({"verify"});
     EXPECT_EQ(verified.exitCode, 0) << verified.out << verified.err;
@@ -146,10 +164,7 @@ TEST_F(SsTest, AProcessKilledAmidCheckInsLeavesEveryFileWholeAtItsOldOrNewVersio
 TEST_F(SsTest, AProcessKilledAmidAGetLeavesEveryLocalFileWholeAndTheNextGetRepairsThem) {
     constexpr int kCount = 500;
     constexpr std::size_t kSize = 16 * 1024;
-    const fs::path db = env.createDatabase("Main");
-    addKnownFiles(env, "$/Get", kCount, kSize);
-    fs::create_directories(work());
-    env.ss({"workfold", "$/Get", work().string()});
+    const fs::path db = databaseWithKnownFiles(env, "$/Get", kCount, kSize, work());
     env.ss({"get", "$/Get"});
     // Some copies are missing before the run, the rest hold version 1; the store has version 2.
     std::vector<bool> presentBefore(kCount, true);
@@ -164,21 +179,9 @@ TEST_F(SsTest, AProcessKilledAmidAGetLeavesEveryLocalFileWholeAndTheNextGetRepai
 
     ChildProcess series({SS_TEST_HELPER, "get-series", db.string(), TestEnvironment::currentUser(),
                          "$/Get", std::to_string(kCount)});
-    std::mt19937 rng(std::random_device{}());
-    const int target = 20 + static_cast<int>(rng() % (kCount / 2));
     int lastDone = -1;
-    while (lastDone < target) {
-        const auto line = series.readLine();
-        ASSERT_TRUE(line && line->starts_with("done ")) << line.value_or("<no output>");
-        lastDone = std::stoi(line->substr(5));
-    }
-    std::this_thread::sleep_for(std::chrono::microseconds(rng() % 2000));
-    series.kill(SIGKILL);
-    for (auto line = series.readLine(); line; line = series.readLine())
-        if (line->starts_with("done "))
-            lastDone = std::stoi(line->substr(5));
-    ASSERT_EQ(series.wait(), -SIGKILL) << "the get ended before it was killed";
-    ASSERT_LT(lastDone, kCount - 1);
+    ASSERT_NO_FATAL_FAILURE(killAmidSeries(series, kCount, 20, kCount / 2,
+                                           std::chrono::microseconds(2000), "get", lastDone));
 
     for (int i = 0; i < kCount; ++i) {
         const std::string name = fileName(i);
@@ -267,10 +270,7 @@ TEST_F(SsTest, ARunOfCheckOutsFlushesTheDiskAtItsEndAndSingleCallsEachTime) {
 TEST_F(SsTest, AProcessKilledAmidACheckOutRunLosesNoCheckOutItMade) {
     constexpr int kCount = 300;
     constexpr std::size_t kSize = 2048;
-    const fs::path db = env.createDatabase("Main");
-    addKnownFiles(env, "$/Run", kCount, kSize);
-    fs::create_directories(work());
-    env.ss({"workfold", "$/Run", work().string()});
+    const fs::path db = databaseWithKnownFiles(env, "$/Run", kCount, kSize, work());
     env.ss({"get", "$/Run"});
     // Some check-outs write their local copy, the rest only make it writable.
     for (int i = 0; i < kCount; i += 5)
@@ -278,21 +278,9 @@ TEST_F(SsTest, AProcessKilledAmidACheckOutRunLosesNoCheckOutItMade) {
 
     ChildProcess series({SS_TEST_HELPER, "checkout-run", db.string(),
                          TestEnvironment::currentUser(), "$/Run", std::to_string(kCount), "run"});
-    std::mt19937 rng(std::random_device{}());
-    const int target = 10 + static_cast<int>(rng() % (kCount / 2));
     int lastDone = -1;
-    while (lastDone < target) {
-        const auto line = series.readLine();
-        ASSERT_TRUE(line && line->starts_with("done ")) << line.value_or("<no output>");
-        lastDone = std::stoi(line->substr(5));
-    }
-    std::this_thread::sleep_for(std::chrono::microseconds(rng() % 2000));
-    series.kill(SIGKILL);
-    for (auto line = series.readLine(); line; line = series.readLine())
-        if (line->starts_with("done "))
-            lastDone = std::stoi(line->substr(5));
-    ASSERT_EQ(series.wait(), -SIGKILL) << "the run ended before it was killed";
-    ASSERT_LT(lastDone, kCount - 1);
+    ASSERT_NO_FATAL_FAILURE(killAmidSeries(series, kCount, 10, kCount / 2,
+                                           std::chrono::microseconds(2000), "run", lastDone));
 
     const auto verified = ssTry({"verify"});
     EXPECT_EQ(verified.exitCode, 0) << verified.out << verified.err;
