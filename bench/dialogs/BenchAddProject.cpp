@@ -10,18 +10,15 @@
 #include "BenchWorld.h"
 #include "FaultyVss.h"
 
-#include <com/Com.h>
 #include <system/System.h>
 #include <ui/ScriptedDriver.h>
 #include <vss/VssAdmin.h>
 #include <vss/VssInterfaces.h>
 
-#include <QApplication>
 #include <QTreeWidget>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -145,21 +142,11 @@ void run(const Scratch& scratch, int width) {
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    com::CoInitialize();
-    const int width = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100;
-    int result = 0;
-    try {
+    return bench::runProgram(argc, argv, "bench_add_project", [](int argc, char** argv) {
         const Scratch scratch("bench-add-project");
         ui::ScriptedDriver driver; // errors would be recorded, not shown
-        run(scratch, width);
+        run(scratch, std::max(1, bench::numberArgument(argc, argv, 1, 100)));
         if (!driver.errors().empty())
             throw std::runtime_error(driver.errors().front());
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "bench_add_project: %s\n", error.what());
-        result = 1;
-    }
-    com::CoUninitialize();
-    return result;
+    });
 }

@@ -10,12 +10,10 @@
 #include "UnitGetLatest.h"
 #include "UnitVssInterface.h"
 
-#include <com/Com.h>
 #include <ui/Application.h>
 #include <ui/ScriptedDriver.h>
 #include <vss/VssInterfaces.h>
 
-#include <QApplication>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -24,7 +22,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -38,15 +35,9 @@ using bench::newDatabase;
 using bench::Scratch;
 using bench::Stopwatch;
 
-std::string fileName(int i) {
-    char name[32];
-    std::snprintf(name, sizeof name, "f%06d.pas", i);
-    return name;
-}
-
 // Adds files [from, to) to the project and says what it cost.
 void grow(const VssItem& project, const fs::path& local, int from, int to) {
-    const double s = bench::addFiles(project, local, from, to, fileName);
+    const double s = bench::addFiles(project, local, from, to, bench::unitFile);
     std::printf("  built: %d Adds in %.1f s (%.2f ms per Add)\n", to - from, s,
                 s * 1000 / std::max(1, to - from));
     std::fflush(stdout);
@@ -86,7 +77,7 @@ void largeProject(const Scratch& scratch, int largest) {
         int listed = 0;
         for (int i = 0; i < kBuilds; ++i) {
             const Stopwatch watch;
-            TFormCheckOut dialog(database, "$/Big", fileName(size / 2));
+            TFormCheckOut dialog(database, "$/Big", bench::unitFile(size / 2));
             best = std::min(best, watch.seconds());
             listed = dialog.ListBoxFileList->count();
         }
@@ -95,7 +86,7 @@ void largeProject(const Scratch& scratch, int largest) {
         for (int i = 0; i < kBuilds; ++i)
             calls = std::min(calls, listingCalls(database, "$/Big"));
 
-        const std::string current = (local / fileName(size - 1)).string();
+        const std::string current = (local / bench::unitFile(size - 1)).string();
         if (connection.CanWorkOnFile(current) != 1)
             throw std::runtime_error("the file is not under control");
         constexpr int kQueries = 2000;
@@ -221,20 +212,10 @@ void getLatest(const Scratch& scratch) {
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    com::CoInitialize();
-    const int largest = argc > 1 ? std::atoi(argv[1]) : 100000;
-    int result = 0;
-    try {
+    return bench::runProgram(argc, argv, "bench_dialogs", [](int argc, char** argv) {
         const Scratch scratch("bench-dialogs");
         std::printf("scratch folder: %s\n", scratch.root().c_str());
-        largeProject(scratch, largest);
+        largeProject(scratch, bench::numberArgument(argc, argv, 1, 100000));
         getLatest(scratch);
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "bench_dialogs: %s\n", error.what());
-        result = 1;
-    }
-    com::CoUninitialize();
-    return result;
+    });
 }

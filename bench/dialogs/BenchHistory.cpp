@@ -16,7 +16,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -128,8 +127,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    const int versions = argc > 1 ? std::atoi(argv[1]) : 10000;
-    const int lines = argc > 2 ? std::atoi(argv[2]) : 20000;
+    const int versions = bench::numberArgument(argc, argv, 1, 10000);
+    const int lines = bench::numberArgument(argc, argv, 2, 20000);
     com::CoInitialize();
     {
         Scratch scratch("bench-history");

@@ -5,10 +5,8 @@
 #include "BenchWorld.h"
 #include "UnitShareFromSS.h"
 
-#include <com/Com.h>
 #include <ui/ScriptedDriver.h>
 
-#include <QApplication>
 #include <QComboBox>
 #include <QListWidget>
 #include <QTest>
@@ -16,7 +14,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -32,9 +29,7 @@ using bench::Stopwatch;
 
 // Every tenth file is a form, the rest units: the "*.dfm" type lists a tenth of the project.
 std::string fileName(int i) {
-    char name[32];
-    std::snprintf(name, sizeof name, i % 10 == 0 ? "f%06d.dfm" : "f%06d.pas", i);
-    return name;
+    return i % 10 == 0 ? bench::numberedFile(i, "dfm") : bench::unitFile(i);
 }
 
 void grow(const VssItem& project, const fs::path& local, int count) {
@@ -108,18 +103,8 @@ void run(const Scratch& scratch, int files) {
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    com::CoInitialize();
-    const int files = argc > 1 ? std::atoi(argv[1]) : 10000;
-    int result = 0;
-    try {
+    return bench::runProgram(argc, argv, "bench_share", [](int argc, char** argv) {
         const Scratch scratch("bench-share");
-        run(scratch, files);
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "bench_share: %s\n", error.what());
-        result = 1;
-    }
-    com::CoUninitialize();
-    return result;
+        run(scratch, bench::numberArgument(argc, argv, 1, 10000));
+    });
 }

@@ -6,13 +6,37 @@
 #include <vss/VssAdmin.h>
 #include <vss/VssInterfaces.h>
 
+#include <QApplication>
+
+#include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <fstream>
 #include <stdexcept>
 
 namespace fs = std::filesystem;
 
 namespace bench {
+
+int runProgram(int argc, char** argv, const char* program,
+               const std::function<void(int argc, char** argv)>& body) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    com::CoInitialize();
+    int result = 0;
+    try {
+        body(argc, argv);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s: %s\n", program, error.what());
+        result = 1;
+    }
+    com::CoUninitialize();
+    return result;
+}
+
+int numberArgument(int argc, char** argv, int index, int fallback) {
+    return argc > index ? std::atoi(argv[index]) : fallback;
+}
 
 Scratch::Scratch(const std::string& name) {
     std::string pattern = (sys::tempFolder() / (name + "-XXXXXX")).string();
@@ -51,6 +75,16 @@ double addFiles(const VssItem& project, const fs::path& local, int from, int to,
         project.add(file.string(), "", 0);
     }
     return watch.seconds();
+}
+
+std::string numberedFile(int i, const char* extension) {
+    char name[32];
+    std::snprintf(name, sizeof name, "f%06d.%s", i, extension);
+    return name;
+}
+
+std::string unitFile(int i) {
+    return numberedFile(i, "pas");
 }
 
 } // namespace bench

@@ -1,15 +1,25 @@
-// What the dialog benchmarks share: a scratch world with its own registry, a fresh database
-// opened through the server's factory as the add-in opens it, timing, and projects filled with
-// generated files.
+// What the dialog benchmarks share: a program's main, a scratch world with its own registry, a
+// fresh database opened through the server's factory as the add-in opens it, timing, and
+// projects filled with generated files.
 #pragma once
 
 #include "VssAutomation.h"
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace bench {
+
+// Runs `body` as a benchmark program: an offscreen Qt application with COM initialised around
+// it. `body` gets the arguments Qt leaves; an error it raises is written as "<program>: <what>"
+// and makes the exit status 1.
+int runProgram(int argc, char** argv, const char* program,
+               const std::function<void(int argc, char** argv)>& body);
+
+// The number given as argument `index`, or `fallback` without one.
+int numberArgument(int argc, char** argv, int index, int fallback);
 
 class Stopwatch {
 public:
@@ -44,5 +54,10 @@ VssDatabase newDatabase(const std::filesystem::path& folder);
 // each (the automation interface has no bulk add); returns the seconds taken.
 double addFiles(const VssItem& project, const std::filesystem::path& local, int from, int to,
                 std::string (*name)(int));
+
+// Generated file names in the order they are added: "f000042.<extension>".
+std::string numberedFile(int i, const char* extension);
+// Unit files "f000042.pas".
+std::string unitFile(int i);
 
 } // namespace bench

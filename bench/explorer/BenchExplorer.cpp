@@ -7,10 +7,8 @@
 #include "GetProgressDialog.h"
 #include "ProjectGet.h"
 
-#include <com/Com.h>
 #include <ui/ScriptedDriver.h>
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProgressBar>
@@ -21,7 +19,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -36,12 +33,6 @@ constexpr double kGoalMs = 100;
 using bench::newDatabase;
 using bench::Scratch;
 using bench::Stopwatch;
-
-std::string fileName(int i) {
-    char name[32];
-    std::snprintf(name, sizeof name, "f%06d.pas", i);
-    return name;
-}
 
 QTreeWidgetItem* child(QTreeWidgetItem* node, const char* text) {
     for (int i = 0; i < node->childCount(); ++i)
@@ -73,7 +64,7 @@ void benchFileList(const VssDatabase& database, const VssItem& root, const fs::p
                    int files) {
     std::printf("Explorer: selecting a project of %d files\n", files);
     const double built =
-        bench::addFiles(root.newSubproject("Big", ""), work / "Big", 0, files, fileName);
+        bench::addFiles(root.newSubproject("Big", ""), work / "Big", 0, files, bench::unitFile);
     root.newSubproject("Small", "");
     std::printf("  built: %d Adds in %.1f s\n", files, built);
     std::fflush(stdout);
@@ -113,7 +104,7 @@ void benchCancelledGet(const VssDatabase& database, const VssItem& root, const f
         fs::create_directories(folder);
         project.setLocalSpec(folder.string());
         for (int i = 0; i < each; ++i) {
-            const fs::path file = folder / fileName(i);
+            const fs::path file = folder / bench::unitFile(i);
             std::ofstream(file, std::ios::binary) << name << ' ' << i << '\n' << filler;
             project.add(file.string(), "", 0);
         }
@@ -174,21 +165,12 @@ void benchCancelledGet(const VssDatabase& database, const VssItem& root, const f
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    com::CoInitialize();
-    const int files = argc > 1 ? std::atoi(argv[1]) : 10000;
-    int result = 0;
-    try {
+    return bench::runProgram(argc, argv, "bench_explorer", [](int argc, char** argv) {
         const Scratch scratch("bench-explorer");
         VssDatabase database = newDatabase(scratch.root() / "db");
         const VssItem root = database.item("$/");
-        benchFileList(database, root, scratch.root() / "work", files);
+        benchFileList(database, root, scratch.root() / "work",
+                      bench::numberArgument(argc, argv, 1, 10000));
         benchCancelledGet(database, root, scratch.root() / "work", 4, 250);
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "bench_explorer: %s\n", error.what());
-        result = 1;
-    }
-    com::CoUninitialize();
-    return result;
+    });
 }
