@@ -24,7 +24,6 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -102,17 +101,16 @@ void run(const Scratch& scratch, int width) {
 
     // Opening on the server's own object, as the add-in does: best, median and worst of nine.
     constexpr int kOpenings = 9;
-    std::vector<double> times;
+    bench::Timings opening;
     int nodes = 0;
     for (int i = 0; i < kOpenings; ++i) {
         const Stopwatch watch;
         TFormAddProject dialog(real, projectFile);
-        times.push_back(watch.seconds());
+        opening.add(watch.ms());
         nodes = countNodes(dialog.TreeVProjects->topLevelItem(0));
     }
-    std::sort(times.begin(), times.end());
     std::printf("  opening: best %.1f ms, median %.1f ms, worst %.1f ms; %d nodes loaded\n",
-                times.front() * 1000, times[kOpenings / 2] * 1000, times.back() * 1000, nodes);
+                opening.best(), opening.median(), opening.worst(), nodes);
     // The same through the recording wrapper, for its calls.
     {
         plan->clearCalls();

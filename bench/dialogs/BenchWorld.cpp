@@ -7,7 +7,10 @@
 #include <vss/VssInterfaces.h>
 
 #include <QApplication>
+#include <QTest>
+#include <QTreeWidget>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -36,6 +39,26 @@ int runProgram(int argc, char** argv, const char* program,
 
 int numberArgument(int argc, char** argv, int index, int fallback) {
     return argc > index ? std::atoi(argv[index]) : fallback;
+}
+
+double Timings::best() const {
+    return *std::min_element(ms_.begin(), ms_.end());
+}
+
+double Timings::worst() const {
+    return *std::max_element(ms_.begin(), ms_.end());
+}
+
+double Timings::median() const {
+    std::vector<double> sorted = ms_;
+    std::sort(sorted.begin(), sorted.end());
+    return sorted[sorted.size() / 2];
+}
+
+void printAgainstGoal(const char* what, const Timings& timings, double goalMs) {
+    std::printf("  %s: best %.1f ms, worst %.1f ms of %d (goal: under %.0f ms: %s)\n", what,
+                timings.best(), timings.worst(), timings.count(), goalMs,
+                timings.best() < goalMs ? "met" : "MISSED");
 }
 
 Scratch::Scratch(const std::string& name) {
@@ -85,6 +108,25 @@ std::string numberedFile(int i, const char* extension) {
 
 std::string unitFile(int i) {
     return numberedFile(i, "pas");
+}
+
+QTreeWidgetItem* childNode(QTreeWidgetItem* node, const char* text) {
+    for (int i = 0; i < node->childCount(); ++i)
+        if (node->child(i)->text(0) == QLatin1String(text))
+            return node->child(i);
+    throw std::runtime_error(std::string("no tree node ") + text);
+}
+
+double clickNode(QTreeWidget* tree, QTreeWidgetItem* node, ClickUntil until) {
+    tree->scrollToItem(node);
+    const QPoint at = tree->visualItemRect(node).center();
+    if (until == ClickUntil::Settled)
+        QCoreApplication::processEvents();
+    const Stopwatch watch;
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    if (until == ClickUntil::Settled)
+        QCoreApplication::processEvents();
+    return watch.ms();
 }
 
 } // namespace bench

@@ -1,6 +1,7 @@
 // What the dialog benchmarks share: a program's main, a scratch world with its own registry, a
-// fresh database opened through the server's factory as the add-in opens it, timing, and
-// projects filled with generated files.
+// fresh database opened through the server's factory as the add-in opens it, timings and their
+// report against a goal, projects filled with generated files, and selecting a project in a
+// window's tree.
 #pragma once
 
 #include "VssAutomation.h"
@@ -9,6 +10,10 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
+
+class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace bench {
 
@@ -31,6 +36,25 @@ public:
 private:
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
+
+// Timings of repeated runs of one thing, in milliseconds; at least one is added before asking.
+class Timings {
+public:
+    void add(double ms) { ms_.push_back(ms); }
+    int count() const { return static_cast<int>(ms_.size()); }
+    double best() const;
+    double worst() const;
+    double median() const; // the upper one of an even count
+
+private:
+    std::vector<double> ms_;
+};
+
+// The goal for filling a window's file list when the user selects a project of 10,000 files.
+inline constexpr double kFileListGoalMs = 100;
+
+// Prints "  <what>: best …, worst … of <count> (goal: under <goalMs> ms: met|MISSED)".
+void printAgainstGoal(const char* what, const Timings& timings, double goalMs);
 
 // A temporary folder "<name>-XXXXXX" holding the registry folder the process uses, with the
 // server registered in it; removed at the end with everything in it (read-only files too).
@@ -59,5 +83,14 @@ double addFiles(const VssItem& project, const std::filesystem::path& local, int 
 std::string numberedFile(int i, const char* extension);
 // Unit files "f000042.pas".
 std::string unitFile(int i);
+
+// The child of a project tree node with this caption; raises std::runtime_error without one.
+QTreeWidgetItem* childNode(QTreeWidgetItem* node, const char* text);
+
+// What a timed click on a tree node lasts until: the click handled, or also the events it left
+// (what it filled laid out and painted), those pending before it being handled untimed first.
+enum class ClickUntil { Handled, Settled };
+// Clicks the node as the user selects it; returns the milliseconds it took.
+double clickNode(QTreeWidget* tree, QTreeWidgetItem* node, ClickUntil until);
 
 } // namespace bench

@@ -28,30 +28,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr double kGoalMs = 100;
-
 using bench::newDatabase;
 using bench::Scratch;
 using bench::Stopwatch;
-
-QTreeWidgetItem* child(QTreeWidgetItem* node, const char* text) {
-    for (int i = 0; i < node->childCount(); ++i)
-        if (node->child(i)->text(0) == QLatin1String(text))
-            return node->child(i);
-    throw std::runtime_error(std::string("no tree node ") + text);
-}
-
-// A click on the node, as the user selects it, until the filled list has been laid out and
-// painted (the events the click left are handled).
-double select(QTreeWidget* tree, QTreeWidgetItem* node) {
-    tree->scrollToItem(node);
-    const QPoint at = tree->visualItemRect(node).center();
-    QCoreApplication::processEvents();
-    const Stopwatch watch;
-    QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    QCoreApplication::processEvents();
-    return watch.ms();
-}
 
 std::string readWhole(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -72,23 +51,21 @@ void benchFileList(const VssDatabase& database, const VssItem& root, const fs::p
     ExplorerWindow window;
     window.Open(database);
     window.show();
-    QTreeWidgetItem* big = child(window.TreeVProjects->topLevelItem(0), "Big");
-    QTreeWidgetItem* small = child(window.TreeVProjects->topLevelItem(0), "Small");
+    QTreeWidgetItem* big = bench::childNode(window.TreeVProjects->topLevelItem(0), "Big");
+    QTreeWidgetItem* small = bench::childNode(window.TreeVProjects->topLevelItem(0), "Small");
+    // Until the filled list has been laid out and painted.
+    constexpr auto kUntil = bench::ClickUntil::Settled;
     constexpr int kRounds = 7;
-    double best = 1e9, worst = 0;
+    bench::Timings selecting;
     for (int round = 0; round < kRounds; ++round) {
-        select(window.TreeVProjects, small);
-        const double ms = select(window.TreeVProjects, big);
-        best = std::min(best, ms);
-        worst = std::max(worst, ms);
+        bench::clickNode(window.TreeVProjects, small, kUntil);
+        selecting.add(bench::clickNode(window.TreeVProjects, big, kUntil));
         if (window.FileList->model()->rowCount() != files)
             throw std::runtime_error(
                 "listed " + std::to_string(window.FileList->model()->rowCount()) + " files");
     }
-    std::printf(
-        "  select the project, list filled and painted: best %.1f ms, worst %.1f ms of %d (goal: "
-        "under %.0f ms: %s)\n",
-        best, worst, kRounds, kGoalMs, best < kGoalMs ? "met" : "MISSED");
+    bench::printAgainstGoal("select the project, list filled and painted", selecting,
+                            bench::kFileListGoalMs);
 }
 
 // $/Tree: `projects` sub-projects of `each` files, every file 64 KiB so a file takes a while.
