@@ -17,13 +17,17 @@ std::optional<LocalCopy> LocalCopies::find(std::int64_t userId, const std::strin
 }
 
 std::optional<LocalCopy> LocalCopies::stored(std::int64_t userId, const std::string& path) {
+    if (lastStored_ && lastStored_->first.first == userId && lastStored_->first.second == path)
+        return lastStored_->second;
     auto q = store_.prepare("SELECT item_id, version, mtime, size, inode FROM local_copies "
                             "WHERE user_id = ?1 AND path = ?2");
     q.bind(1, userId).bind(2, path);
-    if (!q.step())
-        return std::nullopt;
-    return LocalCopy{q.integer(0), static_cast<std::int32_t>(q.integer(1)), q.integer(2),
-                     q.integer(3), static_cast<std::uint64_t>(q.integer(4))};
+    std::optional<LocalCopy> found;
+    if (q.step())
+        found = LocalCopy{q.integer(0), static_cast<std::int32_t>(q.integer(1)), q.integer(2),
+                          q.integer(3), static_cast<std::uint64_t>(q.integer(4))};
+    lastStored_.emplace(Key{userId, path}, found);
+    return found;
 }
 
 void LocalCopies::record(std::int64_t userId, const std::string& path, const LocalCopy& copy) {
@@ -45,6 +49,7 @@ void LocalCopies::flushIfFull() {
 void LocalCopies::flush() {
     if (pending_.empty())
         return;
+    lastStored_.reset();
     store_.writeCache([&] {
         auto upsert = store_.prepare(
             "INSERT INTO local_copies(user_id, path, item_id, version, mtime, size, inode) "

@@ -54,8 +54,11 @@ public:
 private:
     std::optional<LocalCopy> stored(std::int64_t userId, const std::string& path);
 
+    using Key = std::pair<std::int64_t, std::string>;
     Store& store_;
-    std::map<std::pair<std::int64_t, std::string>, LocalCopy> pending_;
+    std::map<Key, LocalCopy> pending_;
+    // The stored record looked up last: a get asks for it twice, to judge and to record.
+    std::optional<std::pair<Key, std::optional<LocalCopy>>> lastStored_;
 };
 
 } // namespace vss::server

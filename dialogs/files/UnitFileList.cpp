@@ -58,6 +58,7 @@ TFormFileList::TFormFileList(VssDatabase database, std::string projectBinding) {
     MemoLog = new QPlainTextEdit(this);
     MemoLog->setObjectName("MemoLog");
     MemoLog->setReadOnly(true);
+    MemoLog->setUndoRedoEnabled(false); // a log is read, never edited: no history to keep
     MemoLog->setLineWrapMode(QPlainTextEdit::NoWrap);
     MemoLog->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     MemoLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
