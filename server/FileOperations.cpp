@@ -347,12 +347,13 @@ void FileOperations::checkout(const std::string& comment, const std::string& loc
                                (co->localPath.empty() ? "." : " to " + quote(co->localPath) + "."));
             throw VssError(quote(item_.spec) + " is checked out by " + co->user + ".");
         }
-        const std::string path = fileLocalPath(local, getLocal);
+        std::optional<LocalFile::Status> status;
+        const std::string path = fileLocalPath(local, getLocal, &status);
         if (getLocal)
             s_.temporaries.sweepFor(path);
         const VersionRow latest = s_.items.latestContent(item_.id);
         if (getLocal)
-            getFile(item_, path, flags, true);
+            getFile(item_, path, flags, true, status);
         s_.workspace.addCheckout(
             {item_.id, s_.user().id, s_.user().name, path, now(), latest.number, comment});
     });
@@ -408,7 +409,8 @@ void FileOperations::undoCheckout(const std::string& local, std::int32_t flags) 
         s_.workspace.removeCheckout(item_.id);
         if ((flags & kMaskLocalCopy) == FlagLeaveLocal)
             return;
-        const std::string path = !local.empty()          ? fileLocalPath(local, false)
+        std::optional<LocalFile::Status> status;
+        const std::string path = !local.empty()          ? fileLocalPath(local, false, &status)
                                  : !co.localPath.empty() ? co.localPath
                                                          : fileLocalPath({}, false);
         if (path.empty())
@@ -416,7 +418,7 @@ void FileOperations::undoCheckout(const std::string& local, std::int32_t flags) 
         s_.temporaries.sweepFor(path);
         const VersionRow latest = s_.items.latestContent(item_.id);
         const bool readOnly = (flags & kMaskReadOnly) != FlagWritable;
-        const LocalFile::Status localStatus = LocalFile::status(path);
+        const LocalFile::Status localStatus = status ? *status : LocalFile::status(path);
         if (localStatus.kind == LocalFile::Kind::Plain &&
             matches(item_, latest, path, localStatus, flags, Trust::Content)) {
             LocalFile::setReadOnly(path, readOnly);
