@@ -11,6 +11,8 @@
 #include "RunChild.h"
 #include "Tools.h"
 
+#include <ScratchFolder.h>
+
 #include <com/Com.h>
 #include <registry/Registry.h>
 #include <system/System.h>
@@ -225,7 +227,7 @@ void Bench::setWorkingFolder(const fs::path& folder) {
 }
 
 RunFigures Bench::dialog(const std::string& kind, int count) {
-    const ProgramResult result =
+    const bench::ChildResult result =
         mustRun({selfPath().string(), "--run", kind, (db_ / "srcsafe.ini").string(), kProject,
                  std::to_string(count)});
     RunFigures figures;
@@ -246,7 +248,7 @@ Timing Bench::git(const std::vector<std::string>& args) {
         "/usr/bin/git", "-c",       "user.name=bench", "-c", "user.email=bench@localhost",
         "-c",           "gc.auto=0"};
     argv.insert(argv.end(), args.begin(), args.end());
-    const ProgramResult result = mustRun(argv);
+    const bench::ChildResult result = mustRun(argv);
     return {result.seconds, result.cpuSeconds};
 }
 
@@ -271,7 +273,7 @@ void Bench::round(int number) {
         get = dialog("get", all);
     const Timing gitCheckout = git({"-C", clone.string(), "checkout", "-q", "-f", "HEAD"});
     record("git checkout", gitCheckout);
-    const ProgramResult copied =
+    const bench::ChildResult copied =
         mustRun({"/bin/cp", "-r", staging_.string(), (scratch_ / ("cp" + r)).string()});
     const Timing copy{copied.seconds, copied.cpuSeconds};
     record("cp -r", copy);
@@ -387,7 +389,7 @@ int benchMain(int argc, char** argv) {
             return 2;
         }
     }
-    Scratch scratch;
+    bench::ScratchFolder scratch("bench-runs");
     if (options.keep) {
         scratch.keep();
         std::printf("scratch folder (kept): %s\n", scratch.path().c_str());

@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
     }
     // The benchmark's databases are never registered; keep its processes off the user's
     // registry all the same.
-    const bench::ScratchFolder registry;
+    const bench::ScratchFolder registry("bench-server");
     ::setenv(reg::kFolderVariable, registry.path().c_str(), 1);
     com::CoInitialize();
     int code = 0;

@@ -2,6 +2,8 @@
 // factory, timing, and child processes measured for their peak memory.
 #pragma once
 
+#include <ChildProcess.h>
+#include <ScratchFolder.h>
 #include <com/Com.h>
 #include <vss/VssInterfaces.h>
 
@@ -9,25 +11,11 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace bench {
 
 // Raises std::runtime_error with the server's description when hr is a failure.
 void check(com::HRESULT hr, std::string_view call);
-
-// A temporary folder, removed with everything in it (read-only files too) at the end.
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
 
 // A new database in `folder`, its administrator being the logon user, opened as that user.
 com::ComPtr<vss::IVSSDatabase> createAndOpen(const std::filesystem::path& folder);
@@ -44,14 +32,6 @@ public:
 private:
     std::chrono::steady_clock::time_point start_;
 };
-
-struct ChildResult {
-    int exitCode = -1;
-    double seconds = 0;
-    long peakKiB = 0; // the child's ru_maxrss
-};
-// Runs a program from an argument vector (no shell) with standard output discarded.
-ChildResult runChild(const std::vector<std::string>& argv);
 
 std::filesystem::path ssTool();
 

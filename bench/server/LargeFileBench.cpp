@@ -66,7 +66,7 @@ bool hasContent(const fs::path& file, int mib, std::uint64_t seed) {
 void ss(const fs::path& db, const std::vector<std::string>& args, const char* label, int mib) {
     std::vector<std::string> argv{ssTool().string(), "--db", db.string()};
     argv.insert(argv.end(), args.begin(), args.end());
-    const ChildResult r = runChild(argv);
+    const ChildResult r = runChild(argv, ChildOutput::discard);
     if (r.exitCode != 0)
         throw std::runtime_error(std::string("ss ") + args[0] + " failed");
     if (label == nullptr)
@@ -83,7 +83,7 @@ void ss(const fs::path& db, const std::vector<std::string>& args, const char* la
 
 void largeFile(int mib) {
     std::printf("== one file of %d MiB, each step an ss process ==\n", mib);
-    const ScratchFolder scratch;
+    const ScratchFolder scratch("bench-server");
     const fs::path db = scratch.path() / "db";
     const fs::path work = scratch.path() / "work";
     const fs::path file = work / "big.bin";

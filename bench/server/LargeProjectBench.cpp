@@ -81,7 +81,7 @@ void snapshot(vss::IVSSItem& project, int files, std::mt19937& random) {
 
 void largeProject(int files) {
     std::printf("== a project of %d files ==\n", files);
-    const ScratchFolder scratch;
+    const ScratchFolder scratch("bench-server");
     auto db = createAndOpen(scratch.path() / "db");
     auto big = newProject(*item(*db, "$/"), "Big");
     fs::create_directories(scratch.path() / "local");

@@ -103,7 +103,8 @@ double timedGet(vss::IVSSItem& root, const fs::path& target) {
 }
 
 double timedCopy(const fs::path& source, const fs::path& target) {
-    const ChildResult r = runChild({"/bin/cp", "-r", source.string(), target.string()});
+    const ChildResult r =
+        runChild({"/bin/cp", "-r", source.string(), target.string()}, ChildOutput::discard);
     if (r.exitCode != 0)
         throw std::runtime_error("cp -r failed");
     return r.seconds;
@@ -116,7 +117,7 @@ void sourceTree(const fs::path& tree, std::size_t count) {
     const std::vector<fs::path> files = firstRegularFiles(tree, count);
     if (files.size() < count)
         std::printf("only %zu regular files there\n", files.size());
-    const ScratchFolder scratch;
+    const ScratchFolder scratch("bench-server");
     const fs::path source = scratch.path() / "source";
     std::uintmax_t bytes = 0;
     for (const auto& file : files) {
