@@ -1,5 +1,6 @@
 // GUID text in the registry's form.
 #include "Com.h"
+#include "system/HexDigit.h"
 
 #include <cstdio>
 
@@ -7,20 +8,10 @@ namespace com {
 
 namespace {
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 bool readHex(std::string_view s, std::size_t at, std::size_t digits, std::uint32_t& out) {
     std::uint32_t v = 0;
     for (std::size_t i = 0; i < digits; ++i) {
-        const int d = hexValue(s[at + i]);
+        const int d = sys::hexDigitValue(s[at + i]);
         if (d < 0)
             return false;
         v = v * 16 + static_cast<std::uint32_t>(d);

@@ -1,6 +1,7 @@
 #include "RegFile.h"
 
 #include "NamedList.h"
+#include "system/HexDigit.h"
 
 #include <algorithm>
 #include <cctype>
@@ -32,16 +33,6 @@ bool startsWithNoCase(std::string_view s, std::string_view prefix) {
         if (std::tolower(static_cast<unsigned char>(s[i])) != prefix[i])
             return false;
     return true;
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 bool needsHexForm(std::string_view text) {
@@ -312,7 +303,7 @@ private:
                  std::string(digits) + "\"");
         std::uint64_t v = 0;
         for (char c : digits) {
-            const int d = hexValue(c);
+            const int d = sys::hexDigitValue(c);
             if (d < 0)
                 fail("\"" + std::string(digits) + "\" is not a hexadecimal number");
             v = v * 16 + static_cast<std::uint64_t>(d);
@@ -335,9 +326,11 @@ private:
         while (!(rest = trimLeft(rest)).empty()) {
             const std::size_t comma = rest.find(',');
             const std::string_view item = trimRight(rest.substr(0, comma));
-            if (item.size() != 2 || hexValue(item[0]) < 0 || hexValue(item[1]) < 0)
+            if (item.size() != 2 || sys::hexDigitValue(item[0]) < 0 ||
+                sys::hexDigitValue(item[1]) < 0)
                 fail("\"" + std::string(item) + "\" is not a hexadecimal byte");
-            bytes += static_cast<char>(hexValue(item[0]) * 16 + hexValue(item[1]));
+            bytes +=
+                static_cast<char>(sys::hexDigitValue(item[0]) * 16 + sys::hexDigitValue(item[1]));
             if (comma == std::string_view::npos)
                 break;
             rest = rest.substr(comma + 1);

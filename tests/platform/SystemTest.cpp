@@ -1,4 +1,5 @@
 #include <system/CaseFold.h>
+#include <system/HexDigit.h>
 #include <system/System.h>
 
 #include <QTemporaryDir>
@@ -124,6 +125,17 @@ TEST(CaseFoldTest, BytesThatAreNotUtf8AreKeptAsTheyAre) {
     for (const auto& c : cases)
         EXPECT_EQ(foldCase(c.text), c.folded) << c.text;
     EXPECT_NE(foldCase("\xFE.txt"), foldCase("\xFF.txt"));
+}
+
+TEST(HexDigitTest, ReadsBothCasesAndRejectsTheirNeighbours) {
+    const struct {
+        char c;
+        int value;
+    } cases[] = {{'0', 0},  {'9', 9},  {'a', 10}, {'f', 15},  {'A', 10},
+                 {'F', 15}, {'/', -1}, {':', -1}, {'`', -1},  {'g', -1},
+                 {'@', -1}, {'G', -1}, {' ', -1}, {'\0', -1}, {'\xC3', -1}};
+    for (const auto& c : cases)
+        EXPECT_EQ(hexDigitValue(c.c), c.value) << static_cast<int>(c.c);
 }
 
 } // namespace
