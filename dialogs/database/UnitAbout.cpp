@@ -1,6 +1,7 @@
 #include "UnitAbout.h"
 
 #include "AboutIcons.h"
+#include "FormPlacing.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -8,18 +9,11 @@
 
 namespace {
 
-template <class W> W* place(QWidget* parent, const char* name, int x, int y, int w, int h) {
-    auto* widget = new W(parent);
-    widget->setObjectName(name);
-    widget->setGeometry(x, y, w, h);
-    return widget;
-}
+using placing::button;
+using placing::label;
+using placing::place;
 
-QLabel* label(QWidget* parent, const char* name, const char* caption, int x, int y, int w) {
-    auto* result = place<QLabel>(parent, name, x, y, w, 17);
-    result->setText(QString::fromUtf8(caption));
-    return result;
-}
+constexpr int kLabelHeight = 17;
 
 QLabel* picture(QWidget* parent, const char* name, const QPixmap& pixmap, int x, int y) {
     auto* result = place<QLabel>(parent, name, x, y, 32, 32);
@@ -52,19 +46,17 @@ TFormAbout::TFormAbout(QWidget* owner) : ui::Form(owner) {
     LabelName->setFont(nameFont);
     LabelName->setWordWrap(true);
     LabelName->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    LabelVersion = label(this, "LabelVersion", "Version 1.0", 52, 64, 225);
+    LabelVersion = label(this, "LabelVersion", "Version 1.0", 52, 64, 225, kLabelHeight);
 
     Bevel2 = bevel(this, "Bevel2", QFrame::HLine, 8, 96, 270, 2);
     Bevel1 = bevel(this, "Bevel1", QFrame::Box, 8, 108, 270, 78);
-    LabelDelphi = label(this, "LabelDelphi", "Delphi Version:", 20, 124, 100);
-    LabelDelphiVersion = label(this, "LabelDelphiVersion", "3.0", 128, 124, 140);
-    LabelVss = label(this, "LabelVss", "VSS Version:", 20, 156, 100);
-    LabelVssVersion = label(this, "LabelVssVersion", "5.0", 128, 156, 140);
+    LabelDelphi = label(this, "LabelDelphi", "Delphi Version:", 20, 124, 100, kLabelHeight);
+    LabelDelphiVersion = label(this, "LabelDelphiVersion", "3.0", 128, 124, 140, kLabelHeight);
+    LabelVss = label(this, "LabelVss", "VSS Version:", 20, 156, 100, kLabelHeight);
+    LabelVssVersion = label(this, "LabelVssVersion", "5.0", 128, 156, 140, kLabelHeight);
     Bevel1->lower();
 
-    ButtonOk = place<QPushButton>(this, "ButtonOk", 203, 200, 75, 25);
-    ButtonOk->setText("OK");
-    ButtonOk->setAutoDefault(false);
+    ButtonOk = button(this, "ButtonOk", "OK", 203, 200, 75);
     setDefaultButton(ButtonOk);
     setButtonModalResult(ButtonOk, ui::mrOk);
     onClick(ButtonOk);

@@ -1,5 +1,7 @@
 #include "UnitAddProject.h"
 
+#include "FormPlacing.h"
+
 #include <system/Paths.h>
 #include <system/System.h>
 #include <ui/Application.h>
@@ -16,26 +18,13 @@ namespace {
 
 constexpr const char kBindingFile[] = "Delphi.Vss";
 
-template <class W> W* place(QWidget* parent, const char* name, int x, int y, int w, int h) {
-    auto* widget = new W(parent);
-    widget->setObjectName(name);
-    widget->setGeometry(x, y, w, h);
-    return widget;
-}
+using placing::button;
+using placing::label;
+using placing::place;
 
-QLabel* label(QWidget* parent, const char* name, const char* text, int x, int y, int w) {
-    auto* result = place<QLabel>(parent, name, x, y, w, 17);
-    result->setText(QString::fromUtf8(text));
-    result->setTextFormat(Qt::PlainText);
-    return result;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const char* text, int y) {
-    auto* result = place<QPushButton>(parent, name, 289, y, 75, 25);
-    result->setText(QString::fromUtf8(text));
-    result->setAutoDefault(false);
-    return result;
-}
+constexpr int kLabelHeight = 17;
+constexpr int kButtonLeft = 289;
+constexpr int kButtonWidth = 75;
 
 // The file name part without its extension: "C:\Work\Demo.dpr" gives "Demo".
 std::string proposedName(const std::string& projectFileName) {
@@ -75,17 +64,17 @@ void TFormAddProject::CreateControls() {
     setWindowTitle(QStringLiteral("Add to SourceSafe Project"));
     setClientSize(372, 282);
 
-    LabelProject = label(this, "LabelProject", "Project", 8, 6, 120);
+    LabelProject = label(this, "LabelProject", "Project", 8, 6, 120, kLabelHeight);
     EditProjectName = place<QLineEdit>(this, "EditProjectName", 8, 24, 273, 21);
-    LabelSpec = label(this, "LabelSpec", "", 8, 50, 273);
+    LabelSpec = label(this, "LabelSpec", "", 8, 50, 273, kLabelHeight);
     TreeVProjects = place<QTreeWidget>(this, "TreeVProjects", 8, 68, 273, 180);
-    LabelCreate = label(this, "LabelCreate", "Create A Project:", 8, 256, 100);
-    LabelNewProjectSpec = label(this, "LabelNewProjectSpec", "", 120, 256, 244);
-    ButtonOk = button(this, "ButtonOk", "OK", 24);
-    ButtonCancel = button(this, "ButtonCancel", "Cancel", 54);
-    ButtonCreate = button(this, "ButtonCreate", "&Create", 84);
+    LabelCreate = label(this, "LabelCreate", "Create A Project:", 8, 256, 100, kLabelHeight);
+    LabelNewProjectSpec = label(this, "LabelNewProjectSpec", "", 120, 256, 244, kLabelHeight);
+    ButtonOk = button(this, "ButtonOk", "OK", kButtonLeft, 24, kButtonWidth);
+    ButtonCancel = button(this, "ButtonCancel", "Cancel", kButtonLeft, 54, kButtonWidth);
+    ButtonCreate = button(this, "ButtonCreate", "&Create", kButtonLeft, 84, kButtonWidth);
     ButtonCreate->setEnabled(false);
-    ButtonHelp = button(this, "ButtonHelp", "Help", 114);
+    ButtonHelp = button(this, "ButtonHelp", "Help", kButtonLeft, 114, kButtonWidth);
 
     setTabOrder(TreeVProjects, EditProjectName);
     setTabOrder(EditProjectName, ButtonOk);

@@ -1,5 +1,6 @@
 #include "UnitShareFromSS.h"
 
+#include "FormPlacing.h"
 #include "ProjectTree.h"
 #include "UnitVssRegistry.h"
 #include "ViewCopy.h"
@@ -23,6 +24,14 @@
 #include <cctype>
 
 namespace {
+
+using placing::button;
+using placing::label;
+using placing::place;
+
+constexpr int kLabelHeight = 13;
+constexpr int kButtonLeft = 296;
+constexpr int kButtonWidth = 73;
 
 constexpr int kRowHeight = 16;
 constexpr int kImageLeft = 2;
@@ -107,27 +116,6 @@ private:
     QTreeWidget* Tree;
 };
 
-template <class W> W* place(QWidget* parent, const char* name, int x, int y, int w, int h) {
-    auto* widget = new W(parent);
-    widget->setObjectName(name);
-    widget->setGeometry(x, y, w, h);
-    return widget;
-}
-
-QLabel* label(QWidget* parent, const char* name, const char* text, int x, int y, int w) {
-    auto* result = place<QLabel>(parent, name, x, y, w, 13);
-    result->setText(QString::fromUtf8(text));
-    result->setTextFormat(Qt::PlainText);
-    return result;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const char* text, int y) {
-    auto* result = place<QPushButton>(parent, name, 296, y, 73, 25);
-    result->setText(QString::fromUtf8(text));
-    result->setAutoDefault(false);
-    return result;
-}
-
 bool sameLetter(char a, char b) {
     return std::tolower(static_cast<unsigned char>(a)) ==
            std::tolower(static_cast<unsigned char>(b));
@@ -188,7 +176,7 @@ void TFormShareFromSS::CreateControls() {
     ImageListFolders = {TFolderImages::Image(TFolderImages::ClosedFolder),
                         TFolderImages::Image(TFolderImages::OpenFolder), drawDocument()};
 
-    LabelFileTypes = label(this, "LabelFileTypes", "List files of type:", 8, 8, 120);
+    LabelFileTypes = label(this, "LabelFileTypes", "List files of type:", 8, 8, 120, kLabelHeight);
     ComboBoxFileTypes = place<QComboBox>(this, "ComboBoxFileTypes", 8, 24, 120, 21);
     ComboBoxFileTypes->setEditable(false);
     for (const char* type : kFileTypes)
@@ -198,20 +186,20 @@ void TFormShareFromSS::CreateControls() {
     ListBoxFiles->setUniformItemSizes(true);
     ListBoxFiles->setItemDelegate(new OwnerDrawnRows(*this, ListBoxFiles));
 
-    LabelProjects = label(this, "LabelProjects", "Project:", 136, 8, 152);
-    LabelProject = label(this, "LabelProject", "$/Proj/Batch/Src", 136, 24, 152);
+    LabelProjects = label(this, "LabelProjects", "Project:", 136, 8, 152, kLabelHeight);
+    LabelProject = label(this, "LabelProject", "$/Proj/Batch/Src", 136, 24, 152, kLabelHeight);
     TreeVProjects = place<QTreeWidget>(this, "TreeVProjects", 136, 44, 152, 188);
     Tree = new TProjectTree(*this, TreeVProjects, Database);
 
-    ButtonClose = button(this, "ButtonClose", "Close", 8);
-    ButtonShare = button(this, "ButtonShare", "&Share", 40);
-    ButtonView = button(this, "ButtonView", "Vie&w", 72);
+    ButtonClose = button(this, "ButtonClose", "Close", kButtonLeft, 8, kButtonWidth);
+    ButtonShare = button(this, "ButtonShare", "&Share", kButtonLeft, 40, kButtonWidth);
+    ButtonView = button(this, "ButtonView", "Vie&w", kButtonLeft, 72, kButtonWidth);
     ButtonView->setEnabled(false);
-    ButtonHelp = button(this, "ButtonHelp", "Help", 104);
+    ButtonHelp = button(this, "ButtonHelp", "Help", kButtonLeft, 104, kButtonWidth);
     CBoxRecursive = place<QCheckBox>(this, "CBoxRecursive", 296, 212, 73, 17);
     CBoxRecursive->setText("Recursive");
 
-    LabelLog = label(this, "LabelLog", "Log:", 8, 240, 60);
+    LabelLog = label(this, "LabelLog", "Log:", 8, 240, 60, kLabelHeight);
     MemoLog = place<QPlainTextEdit>(this, "MemoLog", 8, 256, 361, 110);
     MemoLog->setReadOnly(true);
     MemoLog->setLineWrapMode(QPlainTextEdit::NoWrap);

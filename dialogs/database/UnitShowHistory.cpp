@@ -1,5 +1,6 @@
 #include "UnitShowHistory.h"
 
+#include "FormPlacing.h"
 #include "UnitShowDifferences.h"
 #include "UnitVssRegistry.h"
 #include "ViewCopy.h"
@@ -23,13 +24,12 @@ namespace {
 constexpr char kCaption[] = "Source Safe";
 constexpr int kNumberRole = Qt::UserRole;
 
-QPushButton* button(QWidget* parent, const char* name, const char* caption, int y) {
-    auto* result = new QPushButton(QString::fromUtf8(caption), parent);
-    result->setObjectName(name);
-    result->setGeometry(468, y, 75, 25);
-    result->setAutoDefault(false);
-    return result;
-}
+using placing::button;
+using placing::label;
+using placing::place;
+
+constexpr int kButtonLeft = 468;
+constexpr int kButtonWidth = 75;
 
 // The extension of a SourceSafe name, from its last "." on; empty when it has none.
 // A label version shows its label where other versions show what happened.
@@ -67,12 +67,8 @@ void TFormShowHistory::CreateControls() {
     setWindowTitle("Show History");
     resize(555, 348);
 
-    LabelHistory = new QLabel(QStringLiteral("History:"), this);
-    LabelHistory->setObjectName("LabelHistory");
-    LabelHistory->setGeometry(8, 8, 100, 17);
-    ListViewHistory = new QTreeWidget(this);
-    ListViewHistory->setObjectName("ListViewHistory");
-    ListViewHistory->setGeometry(8, 24, 449, 313);
+    LabelHistory = label(this, "LabelHistory", "History:", 8, 8, 100, 17);
+    ListViewHistory = place<QTreeWidget>(this, "ListViewHistory", 8, 24, 449, 313);
     ListViewHistory->setRootIsDecorated(false);
     ListViewHistory->setItemsExpandable(false);
     ListViewHistory->setUniformRowHeights(true);
@@ -87,11 +83,11 @@ void TFormShowHistory::CreateControls() {
         ListViewHistory->setColumnWidth(column, widths[column]);
     ListViewHistory->setContextMenuPolicy(Qt::CustomContextMenu);
 
-    ButtonClose = button(this, "ButtonClose", "Close", 24);
-    ButtonView = button(this, "ButtonView", "View", 56);
-    Button3 = button(this, "Button3", "Button3", 88);
-    Button4 = button(this, "Button4", "Button4", 120);
-    Button5 = button(this, "Button5", "Button5", 152);
+    ButtonClose = button(this, "ButtonClose", "Close", kButtonLeft, 24, kButtonWidth);
+    ButtonView = button(this, "ButtonView", "View", kButtonLeft, 56, kButtonWidth);
+    Button3 = button(this, "Button3", "Button3", kButtonLeft, 88, kButtonWidth);
+    Button4 = button(this, "Button4", "Button4", kButtonLeft, 120, kButtonWidth);
+    Button5 = button(this, "Button5", "Button5", kButtonLeft, 152, kButtonWidth);
     setTabOrder(ListViewHistory, ButtonClose);
     setTabOrder(ButtonClose, ButtonView);
     setTabOrder(ButtonView, Button3);

@@ -1,5 +1,7 @@
 #include "UnitVSSProperties.h"
 
+#include "FormPlacing.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -24,23 +26,17 @@ constexpr std::int32_t kRecursiveNo = 4096;
 constexpr std::int32_t kReadOnlyYes = 2;
 constexpr std::int32_t kReadOnlyNo = 1;
 
-template <class W> W* place(QWidget* parent, const char* name, int x, int y, int w, int h) {
-    auto* widget = new W(parent);
-    widget->setObjectName(name);
-    widget->setGeometry(x, y, w, h);
-    return widget;
-}
+using placing::button;
+using placing::label;
+using placing::place;
+
+constexpr int kLabelHeight = 17;
+constexpr int kButtonWidth = 75;
 
 QCheckBox* checkBox(QWidget* parent, const char* name, const char* caption, int x, int y, int w) {
     auto* box = place<QCheckBox>(parent, name, x, y, w, 17);
     box->setText(QString::fromUtf8(caption));
     return box;
-}
-
-QLabel* label(QWidget* parent, const char* name, const char* caption, int x, int y, int w) {
-    auto* result = place<QLabel>(parent, name, x, y, w, 17);
-    result->setText(QString::fromUtf8(caption));
-    return result;
 }
 
 QComboBox* choiceBox(QWidget* parent, const char* name, std::initializer_list<const char*> items,
@@ -63,13 +59,6 @@ void fitBesideLabel(QLabel* label, QWidget* field) {
     label->resize(textWidth, label->height());
     const int left = label->x() + textWidth + 4;
     field->setGeometry(left, field->y(), right - left + 1, field->height());
-}
-
-QPushButton* button(QWidget* parent, const char* name, const char* caption, int x, int y) {
-    auto* result = place<QPushButton>(parent, name, x, y, 75, 25);
-    result->setText(QString::fromUtf8(caption));
-    result->setAutoDefault(false);
-    return result;
 }
 
 // A number in no row of the mapping leaves the list without selection.
@@ -106,8 +95,8 @@ TFormVSSProperties::TFormVSSProperties(QWidget* owner) : ui::Form(owner) {
     CreateLocalPage();
     PageCProperties->setCurrentIndex(0);
 
-    ButtonOk = button(this, "ButtonOk", "OK", 184, 233);
-    ButtonCacnel = button(this, "ButtonCacnel", "Cancel", 264, 233);
+    ButtonOk = button(this, "ButtonOk", "OK", 184, 233, kButtonWidth);
+    ButtonCacnel = button(this, "ButtonCacnel", "Cancel", 264, 233, kButtonWidth);
     setTabOrder(PageCProperties, ButtonOk);
     setTabOrder(ButtonOk, ButtonCacnel);
 
@@ -139,17 +128,17 @@ void TFormVSSProperties::CreateGeneralPage() {
                                 "Check &in files when closing project", 8, 34, 290);
 
     GroupBoxCheckIn = place<QGroupBox>(page, "GroupBoxCheckIn", 8, 64, 309, 61);
-    LabelUnchanged =
-        label(GroupBoxCheckIn, "LabelUnchanged", "Check in unchanged files:", 8, 16, 140);
+    LabelUnchanged = label(GroupBoxCheckIn, "LabelUnchanged", "Check in unchanged files:", 8, 16,
+                           140, kLabelHeight);
     ComboBoxUnchanged = choiceBox(GroupBoxCheckIn, "ComboBoxUnchanged",
                                   {"Default", "Check In", "Undo Check Out"}, 152, 14, 145);
     CBoxRecursive =
         checkBox(GroupBoxCheckIn, "CBoxRecursive", "Act on projects recursivley", 8, 38, 290);
 
     GroupBoxViewer = place<QGroupBox>(page, "GroupBoxViewer", 8, 128, 309, 53);
-    LabelViewer = label(GroupBoxViewer, "LabelViewer", "Ascii Viewer:", 8, 22, 70);
+    LabelViewer = label(GroupBoxViewer, "LabelViewer", "Ascii Viewer:", 8, 22, 70, kLabelHeight);
     EditViewer = place<QLineEdit>(GroupBoxViewer, "EditViewer", 80, 20, 141, 21);
-    ButtonBrowse = button(GroupBoxViewer, "ButtonBrowse", "Browse", 226, 18);
+    ButtonBrowse = button(GroupBoxViewer, "ButtonBrowse", "Browse", 226, 18, kButtonWidth);
     fitBesideLabel(LabelUnchanged, ComboBoxUnchanged);
     fitBesideLabel(LabelViewer, EditViewer);
 
@@ -164,13 +153,15 @@ void TFormVSSProperties::CreateLocalPage() {
     QWidget* page = TabSheetLocal;
     CBoxReadOnly = checkBox(page, "CBoxReadOnly",
                             "Use &Read only flag for files that are not checked out", 8, 12, 309);
-    LabelCompare = label(page, "LabelCompare", "Compare files by:", 8, 46, 150);
+    LabelCompare = label(page, "LabelCompare", "Compare files by:", 8, 46, 150, kLabelHeight);
     ComboBoxCompare = choiceBox(page, "ComboBoxCompare",
                                 {"Default", "Contents", "Checksum", "Time"}, 168, 44, 145);
-    LabelReplace = label(page, "LabelReplace", "Replace writeable files:", 8, 78, 150);
+    LabelReplace =
+        label(page, "LabelReplace", "Replace writeable files:", 8, 78, 150, kLabelHeight);
     ComboBoxReplace =
         choiceBox(page, "ComboBoxReplace", {"Default", "Replace", "Skip", "Merge"}, 168, 76, 145);
-    LabelDate = label(page, "LabelDate", "Set Date/Time on local files:", 8, 110, 150);
+    LabelDate =
+        label(page, "LabelDate", "Set Date/Time on local files:", 8, 110, 150, kLabelHeight);
     ComboBoxDate = choiceBox(page, "ComboBoxDate",
                              {"Default", "Current", "Modification", "Check in"}, 168, 108, 145);
     fitBesideLabel(LabelCompare, ComboBoxCompare);

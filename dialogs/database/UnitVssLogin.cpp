@@ -1,5 +1,6 @@
 #include "UnitVssLogin.h"
 
+#include "FormPlacing.h"
 #include "UnitVssRegistry.h"
 
 #include <system/Paths.h>
@@ -16,25 +17,13 @@ namespace {
 
 constexpr const char kIniName[] = "srcsafe.ini";
 
-template <class W> W* place(QWidget* parent, const char* name, int x, int y, int w, int h) {
-    auto* widget = new W(parent);
-    widget->setObjectName(name);
-    widget->setGeometry(x, y, w, h);
-    return widget;
-}
+using placing::button;
+using placing::label;
+using placing::place;
 
-QLabel* label(QWidget* parent, const char* name, const char* text, int x, int y) {
-    auto* result = place<QLabel>(parent, name, x, y, 60, 17);
-    result->setText(text);
-    return result;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const char* text, int x, int y) {
-    auto* result = place<QPushButton>(parent, name, x, y, 75, 25);
-    result->setText(text);
-    result->setAutoDefault(false);
-    return result;
-}
+constexpr int kLabelWidth = 60;
+constexpr int kLabelHeight = 17;
+constexpr int kButtonWidth = 75;
 
 QString qt(const std::string& text) {
     return QString::fromStdString(text);
@@ -58,20 +47,19 @@ void TFormVssLogin::CreateControls() {
     EditPassword = place<QLineEdit>(this, "EditPassword", 72, 36, 121, 21);
     EditPassword->setEchoMode(QLineEdit::Password);
     EditPassword->setStyleSheet("lineedit-password-character: 42;"); // "*"
-    Button1 = button(this, "Button1", "&Browse...", 200, 124);
-    ButtonOk = button(this, "ButtonOk", "OK", 200, 8);
-    ButtonCancel = button(this, "ButtonCancel", "Cancel", 200, 38);
+    Button1 = button(this, "Button1", "&Browse...", 200, 124, kButtonWidth);
+    ButtonOk = button(this, "ButtonOk", "OK", 200, 8, kButtonWidth);
+    ButtonCancel = button(this, "ButtonCancel", "Cancel", 200, 38, kButtonWidth);
     CoBoxDataBases = place<QComboBox>(this, "CoBoxDataBases", 72, 64, 121, 21);
     CoBoxDataBases->setEditable(false);
 
-    LabelUser = label(this, "LabelUser", "Username", 8, 12);
-    LabelPassword = label(this, "LabelPassword", "Password", 8, 40);
-    LabelDataBase = label(this, "LabelDataBase", "Database", 8, 68);
-    LabelPath = label(this, "LabelPath", "Path", 8, 96);
-    LabelDir = place<QLabel>(this, "LabelDir", 72, 96, 202, 17);
+    LabelUser = label(this, "LabelUser", "Username", 8, 12, kLabelWidth, kLabelHeight);
+    LabelPassword = label(this, "LabelPassword", "Password", 8, 40, kLabelWidth, kLabelHeight);
+    LabelDataBase = label(this, "LabelDataBase", "Database", 8, 68, kLabelWidth, kLabelHeight);
+    LabelPath = label(this, "LabelPath", "Path", 8, 96, kLabelWidth, kLabelHeight);
+    LabelDir = label(this, "LabelDir", "", 72, 96, 202, kLabelHeight);
     LabelDir->setFixedWidth(202);
     LabelDir->setWordWrap(false);
-    LabelDir->setTextFormat(Qt::PlainText);
 
     setTabOrder(EditUser, EditPassword);
     setTabOrder(EditPassword, Button1);
