@@ -9,9 +9,7 @@
 
 namespace {
 
-using placing::button;
-using placing::label;
-using placing::place;
+using namespace placing;
 
 constexpr int kLabelHeight = 17;
 

@@ -18,9 +18,7 @@ namespace {
 
 constexpr const char kBindingFile[] = "Delphi.Vss";
 
-using placing::button;
-using placing::label;
-using placing::place;
+using namespace placing;
 
 constexpr int kLabelHeight = 17;
 constexpr int kButtonLeft = 289;

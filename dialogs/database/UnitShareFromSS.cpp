@@ -25,9 +25,7 @@
 
 namespace {
 
-using placing::button;
-using placing::label;
-using placing::place;
+using namespace placing;
 
 constexpr int kLabelHeight = 13;
 constexpr int kButtonLeft = 296;

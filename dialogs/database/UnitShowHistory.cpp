@@ -24,9 +24,7 @@ namespace {
 constexpr char kCaption[] = "Source Safe";
 constexpr int kNumberRole = Qt::UserRole;
 
-using placing::button;
-using placing::label;
-using placing::place;
+using namespace placing;
 
 constexpr int kButtonLeft = 468;
 constexpr int kButtonWidth = 75;

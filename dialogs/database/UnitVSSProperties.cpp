@@ -26,9 +26,7 @@ constexpr std::int32_t kRecursiveNo = 4096;
 constexpr std::int32_t kReadOnlyYes = 2;
 constexpr std::int32_t kReadOnlyNo = 1;
 
-using placing::button;
-using placing::label;
-using placing::place;
+using namespace placing;
 
 constexpr int kLabelHeight = 17;
 constexpr int kButtonWidth = 75;

@@ -17,9 +17,7 @@ namespace {
 
 constexpr const char kIniName[] = "srcsafe.ini";
 
-using placing::button;
-using placing::label;
-using placing::place;
+using namespace placing;
 
 constexpr int kLabelWidth = 60;
 constexpr int kLabelHeight = 17;
