@@ -61,23 +61,11 @@ void printAgainstGoal(const char* what, const Timings& timings, double goalMs) {
                 timings.best() < goalMs ? "met" : "MISSED");
 }
 
-Scratch::Scratch(const std::string& name) {
-    std::string pattern = (sys::tempFolder() / (name + "-XXXXXX")).string();
-    if (!::mkdtemp(pattern.data()))
-        throw std::runtime_error("cannot create a scratch folder");
-    root_ = pattern;
-    fs::create_directories(root_ / "registry");
-    ::setenv(reg::kFolderVariable, (root_ / "registry").c_str(), 1);
+Scratch::Scratch(const std::string& name) : folder_(name) {
+    fs::create_directories(root() / "registry");
+    ::setenv(reg::kFolderVariable, (root() / "registry").c_str(), 1);
     ::unsetenv("SSUSER");
     com::registerServerLibrary(vss::CLSID_VSSDatabase, QM_SERVER_LIBRARY);
-}
-
-Scratch::~Scratch() {
-    std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(root_, ec); !ec && it != fs::end(it);
-         it.increment(ec))
-        fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(root_, ec);
 }
 
 VssDatabase newDatabase(const fs::path& folder) {

@@ -4,6 +4,7 @@
 // window's tree.
 #pragma once
 
+#include "ScratchFolder.h"
 #include "VssAutomation.h"
 
 #include <chrono>
@@ -61,13 +62,10 @@ void printAgainstGoal(const char* what, const Timings& timings, double goalMs);
 class Scratch {
 public:
     explicit Scratch(const std::string& name);
-    ~Scratch();
-    Scratch(const Scratch&) = delete;
-    Scratch& operator=(const Scratch&) = delete;
-    const std::filesystem::path& root() const { return root_; }
+    const std::filesystem::path& root() const { return folder_.path(); }
 
 private:
-    std::filesystem::path root_;
+    ScratchFolder folder_;
 };
 
 // A new database in `folder` whose administrator is the logon user, made the default ($SSDIR)
