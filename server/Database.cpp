@@ -57,4 +57,8 @@ HRESULT Database::EndRun() {
     return guardCall([&] { session().endRun(); });
 }
 
+HRESULT Database::AnnounceGet(const std::u16string& spec, std::int32_t flags) {
+    return guardCall([&] { session().announceGet(com::narrow(spec), flags); });
+}
+
 } // namespace vss::server

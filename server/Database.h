@@ -1,5 +1,5 @@
-// The database object (IVSSDatabase, and IVSSRun for runs of many calls): created unopened by
-// the class factory; Open connects it to a database for one user.
+// The database object (IVSSDatabase; IVSSRun and IVSSGetAhead for runs of many calls): created
+// unopened by the class factory; Open connects it to a database for one user.
 #pragma once
 
 #include "Session.h"
@@ -10,7 +10,7 @@
 
 namespace vss::server {
 
-class Database final : public com::Implements<IVSSDatabase, IVSSRun> {
+class Database final : public com::Implements<IVSSDatabase, IVSSRun, IVSSGetAhead> {
 public:
     HRESULT Open(const std::u16string& iniPath, const std::u16string& user,
                  const std::u16string& password) override;
@@ -22,6 +22,8 @@ public:
 
     HRESULT BeginRun() override;
     HRESULT EndRun() override;
+
+    HRESULT AnnounceGet(const std::u16string& spec, std::int32_t flags) override;
 
 private:
     ~Database() override = default;

@@ -212,13 +212,11 @@ FileOperations::Outcome FileOperations::getFile(const ItemRef& file, const std::
     return Outcome::Written;
 }
 
-void FileOperations::writeVersion(const ItemRef& file, const VersionRow& version,
-                                  const std::string& path, std::int32_t flags, bool readOnly,
-                                  const LocalFile::Status* known) {
+LocalFile::WriteOptions FileOperations::copyOptions(const VersionRow& version, std::int32_t flags,
+                                                    bool readOnly) {
     LocalFile::WriteOptions options;
     options.readOnly = readOnly;
     options.rebuildable = readOnly;
-    options.known = known;
     switch (flags & kMaskTime) {
     case FlagTimeModification:
         if (version.modificationTime > 0)
@@ -230,12 +228,29 @@ void FileOperations::writeVersion(const ItemRef& file, const VersionRow& version
     default:
         break;
     }
-    const LocalFile::Status written = LocalFile::writeAtomically(
-        path,
-        [&](const LocalFile::Sink& sink) {
-            s_.contents.readVersion(version.contentId, file.spec, version.number, sink);
-        },
-        options);
+    return options;
+}
+
+void FileOperations::writeVersion(const ItemRef& file, const VersionRow& version,
+                                  const std::string& path, std::int32_t flags, bool readOnly,
+                                  const LocalFile::Status* known) {
+    LocalFile::WriteOptions options = copyOptions(version, flags, readOnly);
+    options.known = known;
+    std::optional<LocalFile::Status> placed;
+    if (CopyAhead* ahead = s_.copyAhead();
+        ahead && known && known->kind == LocalFile::Kind::Missing)
+        if (auto copy = ahead->take(file.spec,
+                                    {path, version.contentId, readOnly, options.modificationTime}))
+            placed = LocalFile::placeAhead(*copy, path);
+    const LocalFile::Status written =
+        placed
+            ? *placed
+            : LocalFile::writeAtomically(
+                  path,
+                  [&](const LocalFile::Sink& sink) {
+                      s_.contents.readVersion(version.contentId, file.spec, version.number, sink);
+                  },
+                  options);
     if (!s_.store.readOnly())
         s_.localCopies.recordWritten(s_.user().id, path, recordOf(file, version.number, written));
 }

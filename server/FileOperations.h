@@ -25,6 +25,10 @@ public:
     // The content of a version (0: the latest content); nothing is written or recorded.
     std::string readVersion(std::int32_t number);
 
+    // How a copy of the version is written under the flags' time group.
+    static LocalFile::WriteOptions copyOptions(const VersionRow& version, std::int32_t flags,
+                                               bool readOnly);
+
 private:
     enum class Outcome { Written, Unchanged, Skipped, Merged };
 

@@ -2,6 +2,7 @@
 
 #include "Errors.h"
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
+#include <utility>
 
 namespace vss::server {
 
@@ -252,19 +254,36 @@ std::string descriptorPath(int fd) {
     return "/proc/self/fd/" + std::to_string(fd);
 }
 
+// Links an unnamed file in under `target`; false with errno set when that fails. Newer kernels
+// link the descriptor itself, which spares resolving its path under /proc; older ones answer
+// ENOENT, and are not asked again once the path under /proc has worked instead.
+bool linkDescriptor(int fd, const fs::path& target) {
+    static std::atomic<bool> byPathOnly{false};
+    if (!byPathOnly.load(std::memory_order_relaxed)) {
+        if (::linkat(fd, "", AT_FDCWD, target.c_str(), AT_EMPTY_PATH) == 0)
+            return true;
+        if (errno != ENOENT && errno != EPERM)
+            return false;
+    }
+    const std::string self = descriptorPath(fd);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) != 0)
+        return false;
+    byPathOnly.store(true, std::memory_order_relaxed);
+    return true;
+}
+
 // Gives the complete unnamed file the target's name, or a temporary one when a file took the
 // target's name meanwhile (that one is then replaced as any existing file is). False when the
 // file system takes no link to it: the content must then be written under a name.
 bool linkUnnamed(PendingFile& file, const fs::path& target) {
-    const std::string self = descriptorPath(file.fd);
-    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) == 0)
+    if (linkDescriptor(file.fd, target))
         return true;
     if (errno != EEXIST)
         return false;
     const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
     for (int attempt = 0;; ++attempt) {
         const fs::path temp = folder / temporaryName(target.filename().string());
-        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        if (linkDescriptor(file.fd, temp)) {
             file.temp = temp;
             return true;
         }
@@ -380,6 +399,46 @@ std::optional<LocalFile::Status> LocalFile::writeVia(const fs::path& target,
         throw;
     }
     return written;
+}
+
+LocalFile::WrittenAhead::~WrittenAhead() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+LocalFile::WrittenAhead::WrittenAhead(WrittenAhead&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), status_(other.status_) {}
+
+LocalFile::WrittenAhead& LocalFile::WrittenAhead::operator=(WrittenAhead&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = std::exchange(other.fd_, -1);
+        status_ = other.status_;
+    }
+    return *this;
+}
+
+std::optional<LocalFile::WrittenAhead> LocalFile::writeAhead(const fs::path& target,
+                                                             const Producer& produce,
+                                                             const WriteOptions& options) {
+    const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+    const mode_t mode = targetMode(Status{}, options.readOnly);
+    const int fd = openUnnamed(folder, mode);
+    if (fd < 0)
+        return std::nullopt;
+    WrittenAhead copy(fd, {});
+    copy.status_ = fillPending(fd, target, produce, options, mode);
+    return copy;
+}
+
+std::optional<LocalFile::Status> LocalFile::placeAhead(WrittenAhead& copy, const fs::path& target) {
+    if (!linkDescriptor(copy.fd_, target))
+        return std::nullopt;
+    const int rc = ::close(std::exchange(copy.fd_, -1));
+    if (rc != 0)
+        throw fileError("Cannot write", target);
+    return copy.status_;
 }
 
 LocalFile::Status LocalFile::status(const fs::path& file) {

@@ -101,6 +101,34 @@ public:
 
     static Kind kind(const std::filesystem::path& file);
 
+    // A complete copy in an unnamed file of its target's folder, written ahead of the call that
+    // names it; it vanishes, leaving nothing behind, when it is dropped or its process dies.
+    class WrittenAhead {
+    public:
+        WrittenAhead(int fd, const Status& status) : fd_(fd), status_(status) {}
+        ~WrittenAhead();
+        WrittenAhead(WrittenAhead&& other) noexcept;
+        WrittenAhead& operator=(WrittenAhead&& other) noexcept;
+        WrittenAhead(const WrittenAhead&) = delete;
+        WrittenAhead& operator=(const WrittenAhead&) = delete;
+
+        const Status& status() const { return status_; }
+
+    private:
+        friend class LocalFile;
+        int fd_ = -1;
+        Status status_;
+    };
+    // Writes a new copy of `target` ahead, as writeAtomically would for a missing target; none
+    // where the folder is missing or has no unnamed files (nothing is created then).
+    static std::optional<WrittenAhead> writeAhead(const std::filesystem::path& target,
+                                                  const Producer& produce,
+                                                  const WriteOptions& options);
+    // Gives a copy written ahead the target's name, if nothing has taken it meanwhile; none
+    // otherwise, with nothing changed.
+    static std::optional<Status> placeAhead(WrittenAhead& copy,
+                                            const std::filesystem::path& target);
+
 private:
     // One attempt at writeAtomically, through an unnamed file where one can be linked in; none
     // when the unnamed file could not be linked.

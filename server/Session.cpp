@@ -120,6 +120,8 @@ void Session::beginRun() {
 }
 
 void Session::endRun() {
+    if (store.groupDepth() == 1)
+        copyAhead_.reset();
     if (store.groupDepth() == 1 && !store.readOnly()) {
         try {
             localCopies.flush();
@@ -128,6 +130,23 @@ void Session::endRun() {
         }
     }
     store.endGroup();
+}
+
+void Session::announceGet(const std::string& spec, std::int32_t flags) {
+    if (store.groupDepth() == 0 || std::getenv("QM_NO_AHEAD"))
+        return;
+    if (!copyAhead_) {
+        // An announcement only offers a head start: without it the gets do all the work.
+        try {
+            // The thread reads through a connection of its own, as this user.
+            auto reader = std::make_unique<Session>(location_);
+            reader->user_ = user_;
+            copyAhead_ = std::make_unique<CopyAhead>(std::move(reader));
+        } catch (const std::exception&) {
+            return;
+        }
+    }
+    copyAhead_->announce(spec, flags);
 }
 
 } // namespace vss::server

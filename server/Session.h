@@ -5,6 +5,7 @@
 
 #include "Config.h"
 #include "ContentStore.h"
+#include "CopyAhead.h"
 #include "ItemTable.h"
 #include "LocalCopies.h"
 #include "Store.h"
@@ -54,6 +55,11 @@ public:
     // Ends the run begun last; the outermost end also writes the local-copy records gathered
     // so far, and returns once the run's changes are on disk.
     void endRun();
+    // A get of the file at `spec` that is to follow in the run: its copy may be written ahead.
+    // Outside a run an announcement is ignored.
+    void announceGet(const std::string& spec, std::int32_t flags);
+    // The copies written ahead in this run; null when none was announced.
+    CopyAhead* copyAhead() { return copyAhead_.get(); }
 
     Store store;
     ContentStore contents;
@@ -72,6 +78,7 @@ private:
     std::unordered_map<std::int64_t, std::string> folders_; // by project id
     // What they hold for: others' version of the store and this connection's place changes.
     std::optional<std::pair<std::uint32_t, std::uint64_t>> foldersKey_;
+    std::unique_ptr<CopyAhead> copyAhead_; // last: its thread stops first
 };
 
 } // namespace vss::server

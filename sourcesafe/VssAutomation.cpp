@@ -215,6 +215,8 @@ VssRun::VssRun(const VssDatabase& database) {
         return;
     OleCheck(run->BeginRun());
     p_ = std::move(run);
+    if (com::failed(server->QueryInterface(vss::IVSSGetAhead::kIid, ahead_.putVoid())))
+        ahead_.reset();
 }
 
 VssRun::~VssRun() {
@@ -222,7 +224,13 @@ VssRun::~VssRun() {
         com::takeErrorInfo(); // the failure that left the run open is the one to report
 }
 
+void VssRun::announceGet(const std::string& spec, std::int32_t flags) {
+    if (p_ && ahead_)
+        OleCheck(ahead_->AnnounceGet(com::widen(spec), flags));
+}
+
 void VssRun::finish() {
+    ahead_.reset();
     if (!p_)
         return;
     const com::ComPtr<vss::IVSSRun> run = std::move(p_);

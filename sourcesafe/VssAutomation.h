@@ -156,8 +156,13 @@ public:
     // Ends the run; returns once its changes are on disk, raises EVssError when they cannot be.
     void finish();
 
+    // Tells the server a get of the file at spec with these flags is to follow, after those
+    // announced before, so that it may write the copy ahead; nothing with a server that cannot.
+    void announceGet(const std::string& spec, std::int32_t flags);
+
 private:
     com::ComPtr<vss::IVSSRun> p_;
+    com::ComPtr<vss::IVSSGetAhead> ahead_;
 };
 
 // Creates the database object from CLSID_VSSDatabase and obtains IVSSDatabase; either failing

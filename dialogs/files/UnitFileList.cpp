@@ -180,6 +180,8 @@ void TFormFileList::ButtonOkClick() {
             // The server takes the run's changes to disk together, before the run is over.
             VssRun run(Database);
             ReadProject();
+            if (Operation().GetsLatest)
+                AnnounceGets(run);
             for (int row = 0; row < ListBoxFileList->count(); ++row) {
                 QListWidgetItem* entry = ListBoxFileList->item(row);
                 if (entry->isSelected())
@@ -198,6 +200,16 @@ void TFormFileList::ButtonOkClick() {
 void TFormFileList::ReadProject() {
     ProjectItem = Database.item(ProjectBinding, false);
     ProjectItems = ProjectItem.items(false);
+}
+
+void TFormFileList::AnnounceGets(VssRun& run) {
+    std::string project = ProjectItem.spec();
+    if (project.empty() || project.back() != '/')
+        project += '/';
+    const std::int32_t flags = OperationFlags();
+    for (int row = 0; row < ListBoxFileList->count(); ++row)
+        if (const QListWidgetItem* entry = ListBoxFileList->item(row); entry->isSelected())
+            run.announceGet(project + entry->text().toStdString(), flags);
 }
 
 void TFormFileList::ProcessEntry(QListWidgetItem* entry) {

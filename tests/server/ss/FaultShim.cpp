@@ -213,7 +213,8 @@ int renameat2(int fromDir, const char* from, int toDir, const char* to,
 }
 
 int linkat(int fromDir, const char* from, int toDir, const char* to, int flags) noexcept {
-    if (plainFileSystem() && strncmp(from, "/proc/self/fd/", 14) == 0) {
+    if (plainFileSystem() &&
+        ((flags & AT_EMPTY_PATH) || strncmp(from, "/proc/self/fd/", 14) == 0)) {
         errno = EPERM;
         return -1;
     }

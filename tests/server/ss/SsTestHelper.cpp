@@ -15,8 +15,8 @@
 //     QM_FLUSH_LOG set, the same marks go to that file, between the fault shim's flush lines.
 //   ss_test_helper get-series DB USER PROJECT COUNT
 //     gets files 0..COUNT-1 one call each inside one run, as the get-latest dialog does
-//     (children listed once, each looked up by name, its local path read, Get); prints
-//     "done INDEX" after each.
+//     (the gets announced first, children listed once, each looked up by name, its local path
+//     read, Get); prints "done INDEX" after each.
 #include "Contents.h"
 
 #include <com/Com.h>
@@ -182,6 +182,11 @@ int getSeries(char** argv) {
     ComPtr<vss::IVSSRun> run;
     check(db.queryInto(run), "QueryInterface IVSSRun");
     check(run->BeginRun(), "BeginRun");
+    ComPtr<vss::IVSSGetAhead> ahead;
+    check(db.queryInto(ahead), "QueryInterface IVSSGetAhead");
+    for (int i = 0; i < count; ++i)
+        check(ahead->AnnounceGet(com::widen(project + "/" + sstest::fileName(i)), 0),
+              "AnnounceGet");
     ComPtr<vss::IVSSItems> children;
     check(item(*db, project)->get_Items(com::kFalse, children.put()), "get_Items");
     for (int i = 0; i < count; ++i) {

@@ -1,0 +1,216 @@
+#include "CopyAhead.h"
+
+#include "FileOperations.h"
+#include "Session.h"
+
+#include <vss/VssInterfaces.h>
+
+#include <algorithm>
+#include <chrono>
+#include <exception>
+
+namespace vss::server {
+
+namespace {
+
+// Ends a copy being written when the run is over.
+struct Abandoned {};
+
+} // namespace
+
+CopyAhead::CopyAhead(std::unique_ptr<Session> reader) : reader_(std::move(reader)) {
+    thread_ = std::thread([this] { work(); });
+}
+
+CopyAhead::~CopyAhead() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    abandon_ = true;
+    changed_.notify_all();
+    thread_.join();
+}
+
+void CopyAhead::announce(std::string spec, std::int32_t flags) {
+    {
+        std::lock_guard lock(mutex_);
+        jobs_.push_back({std::move(spec), flags, State::Waiting, {}, std::nullopt});
+    }
+    changed_.notify_all();
+}
+
+CopyAhead::Job* CopyAhead::job(std::uint64_t sequence) {
+    if (sequence < first_ || sequence - first_ >= jobs_.size())
+        return nullptr;
+    return &jobs_[static_cast<std::size_t>(sequence - first_)];
+}
+
+std::optional<LocalFile::WrittenAhead> CopyAhead::take(const std::string& spec, const Key& key) {
+    std::unique_lock lock(mutex_);
+    if (broken_)
+        return std::nullopt;
+    taking_ = true;
+    const auto found =
+        std::find_if(jobs_.begin(), jobs_.end(), [&](const Job& job) { return job.spec == spec; });
+    if (found == jobs_.end())
+        return std::nullopt;
+    // The gets of the copies announced before it are over: give those up.
+    for (auto it = jobs_.begin(); it != found; ++it)
+        if (it->copy)
+            --untaken_;
+    const auto skipped = static_cast<std::uint64_t>(found - jobs_.begin());
+    jobs_.erase(jobs_.begin(), found);
+    first_ += skipped;
+    next_ = std::max(next_, first_);
+    if (jobs_.front().state == State::Writing) {
+        // The copy is about done: waking from a sleep would take longer than a short spin.
+        const std::uint64_t sequence = first_;
+        lock.unlock();
+        awaitBriefly(sequence);
+        lock.lock();
+        changed_.wait(lock, [&] { return jobs_.front().state != State::Writing; });
+    }
+    Job done = std::move(jobs_.front());
+    jobs_.pop_front();
+    ++first_;
+    if (done.copy)
+        --untaken_;
+    lock.unlock();
+    changed_.notify_all();
+    // A copy not begun yet is not waited for: the get writes it itself.
+    if (!done.copy || !(done.key == key))
+        return std::nullopt;
+    return std::move(done.copy);
+}
+
+void CopyAhead::awaitBriefly(std::uint64_t sequence) const {
+    const auto until = std::chrono::steady_clock::now() + kSpin;
+    for (unsigned round = 1; finished_.load(std::memory_order_acquire) <= sequence; ++round)
+        if (round % 64 == 0 && std::chrono::steady_clock::now() > until)
+            return;
+}
+
+void CopyAhead::work() {
+    try {
+        // One state of the store for the whole run, read without a transaction per copy: a
+        // get takes only a copy of the version it found itself.
+        reader_->beginRun();
+        writeAnnounced();
+        reader_->endRun();
+    } catch (...) {
+        // The gets write their copies themselves.
+        std::lock_guard lock(mutex_);
+        broken_ = true;
+        for (Job& job : jobs_)
+            if (job.state == State::Writing)
+                job.state = State::Waiting;
+    }
+    changed_.notify_all();
+}
+
+void CopyAhead::writeAnnounced() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        // The gets write the copies they reach before this thread: it keeps a lead on them,
+        // so that a get seldom has to wait for a copy being written.
+        auto start = [&] { return std::max(next_, first_ + kLead); };
+        changed_.wait(lock, [&] {
+            return stopping_ || (taking_ && start() - first_ < jobs_.size() && untaken_ < kWindow);
+        });
+        if (stopping_)
+            return;
+        const std::uint64_t sequence = start();
+        next_ = sequence + 1;
+        Job& queued = *job(sequence);
+        queued.state = State::Writing;
+        const std::string spec = queued.spec;
+        const std::int32_t flags = queued.flags;
+        lock.unlock();
+        Key key;
+        std::optional<LocalFile::WrittenAhead> copy;
+        bool noFolder = false;
+        try {
+            copy = write(spec, flags, key);
+            noFolder = !copy && !key.path.empty() &&
+                       LocalFile::kind(std::filesystem::path(key.path).parent_path()) ==
+                           LocalFile::Kind::Missing;
+        } catch (...) {
+            // The get itself writes the copy and reports what goes wrong.
+            copy.reset();
+        }
+        lock.lock();
+        if (Job* again = job(sequence); again && noFolder) {
+            // The first get makes the folder: wait for the next one, then try again.
+            again->state = State::Waiting;
+            next_ = std::min(next_, sequence);
+            taking_ = false;
+            continue;
+        }
+        finished_.store(sequence + 1, std::memory_order_release);
+        if (Job* done = job(sequence)) {
+            done->state = State::Done;
+            done->key = std::move(key);
+            if (copy) {
+                done->copy = std::move(copy);
+                ++untaken_;
+            }
+        }
+        changed_.notify_all();
+    }
+}
+
+std::optional<LocalFile::WrittenAhead> CopyAhead::write(const std::string& spec, std::int32_t flags,
+                                                        Key& key) {
+    Session& s = *reader_;
+    std::optional<LocalFile::WrittenAhead> copy;
+    s.store.read([&] {
+        copy.reset();
+        const auto file = lookup(spec);
+        if (!file || file->isProject())
+            return;
+        const VersionRow latest = s.items.latestContent(file->id);
+        key.path = s.localSpec(*file);
+        // Only a missing copy is written ahead: an existing one may hold work or be current.
+        if (key.path.empty() || LocalFile::kind(key.path) != LocalFile::Kind::Missing)
+            return;
+        const bool readOnly = (flags & kMaskReadOnly) != FlagWritable;
+        const LocalFile::WriteOptions options =
+            FileOperations::copyOptions(latest, flags, readOnly);
+        key.contentId = latest.contentId;
+        key.readOnly = readOnly;
+        key.modificationTime = options.modificationTime;
+        copy = LocalFile::writeAhead(
+            key.path,
+            [&](const LocalFile::Sink& sink) {
+                s.contents.readVersion(latest.contentId, file->spec, latest.number,
+                                       [&](const char* data, std::size_t size) {
+                                           if (abandon_.load(std::memory_order_relaxed))
+                                               throw Abandoned{};
+                                           sink(data, size);
+                                       });
+            },
+            options);
+    });
+    return copy;
+}
+
+std::optional<ItemRef> CopyAhead::lookup(const std::string& spec) {
+    // The files of a run mostly share their project: it is looked up once.
+    const std::size_t slash = spec.rfind('/');
+    if (slash == std::string::npos || slash + 1 == spec.size())
+        return std::nullopt;
+    const std::string projectSpec = slash <= 1 ? spec.substr(0, slash + 1) : spec.substr(0, slash);
+    if (projectSpec != projectSpec_) {
+        project_ = reader_->items.lookup(projectSpec, false);
+        projectSpec_ = projectSpec;
+    }
+    if (!project_ || !project_->isProject())
+        return std::nullopt;
+    auto file = reader_->items.child(*project_, spec.substr(slash + 1));
+    if (!file || file->deleted)
+        return std::nullopt;
+    return file;
+}
+
+} // namespace vss::server

@@ -1,0 +1,99 @@
+// The copies a run has announced it will get, written ahead on a thread of its own into
+// unnamed files of their folders: each get then only gives its copy a name. The thread reads
+// the store through a connection of its own; what it writes is invisible until a get takes it,
+// and a copy nobody takes vanishes with its descriptor.
+#pragma once
+
+#include "ItemTable.h"
+#include "LocalFile.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+namespace vss::server {
+
+class Session;
+
+class CopyAhead {
+public:
+    // Copies ready but not yet taken, at most: each holds an open descriptor.
+    static constexpr std::size_t kWindow = 48;
+    // How far ahead of the next get the thread begins a copy.
+    static constexpr std::uint64_t kLead = 2;
+    // How long a get spins for a copy being finished before it sleeps.
+    static constexpr std::chrono::microseconds kSpin{200};
+
+    // `reader`: a connection of the run's user, used by the thread alone from now on.
+    explicit CopyAhead(std::unique_ptr<Session> reader);
+    // Stops the thread; copies not taken vanish.
+    ~CopyAhead();
+    CopyAhead(const CopyAhead&) = delete;
+    CopyAhead& operator=(const CopyAhead&) = delete;
+
+    // A get of the file at `spec` under `flags` that is to follow, after those announced before.
+    void announce(std::string spec, std::int32_t flags);
+
+    // What a copy was written from and how; a get takes a copy only when its own agree.
+    struct Key {
+        std::string path;
+        std::int64_t contentId = 0;
+        bool readOnly = true;
+        std::optional<std::int64_t> modificationTime;
+
+        bool operator==(const Key&) const = default;
+    };
+    // The copy written ahead for the file at `spec`, waiting while it is being written; none
+    // when the file was not announced, its copy could not be written ahead, or it was written
+    // for another path, from another version or with other options. The copies announced
+    // before it are given up: gets follow their announcements in order.
+    std::optional<LocalFile::WrittenAhead> take(const std::string& spec, const Key& key);
+
+private:
+    enum class State { Waiting, Writing, Done };
+    struct Job {
+        std::string spec;
+        std::int32_t flags = 0;
+        State state = State::Waiting;
+        Key key;
+        std::optional<LocalFile::WrittenAhead> copy;
+    };
+
+    void work();
+    void writeAnnounced();
+    // Writes one announced copy; none when it is not to be written ahead.
+    std::optional<LocalFile::WrittenAhead> write(const std::string& spec, std::int32_t flags,
+                                                 Key& key);
+    // The file at spec, as the thread's connection sees it; none for a deleted one.
+    std::optional<ItemRef> lookup(const std::string& spec);
+    // Spins a little while the job of that sequence number is being finished.
+    void awaitBriefly(std::uint64_t sequence) const;
+    // The job of that sequence number, if it is still queued.
+    Job* job(std::uint64_t sequence);
+
+    std::unique_ptr<Session> reader_;
+    std::string projectSpec_; // the thread's last project, and what it found there
+    std::optional<ItemRef> project_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Job> jobs_;
+    std::uint64_t first_ = 0; // sequence number of jobs_.front()
+    std::uint64_t next_ = 0;  // of the first job not yet begun
+    std::size_t untaken_ = 0; // copies written and still queued
+    // The thread begins with the first get: the gets' folder may not be there before.
+    bool taking_ = false;
+    bool stopping_ = false;
+    bool broken_ = false; // the thread could not read the store: nothing is written ahead
+    std::atomic<std::uint64_t> finished_{0}; // past the sequence number of the last job done
+    std::atomic<bool> abandon_{false};       // read by the thread while it writes, without the lock
+    std::thread thread_;
+};
+
+} // namespace vss::server

@@ -1,0 +1,157 @@
+// Gets announced at the start of a run: their copies may be written ahead on another thread,
+// and must come out exactly as unannounced gets write them, or not at all.
+#include "ServerFixture.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
+#include <map>
+#include <thread>
+
+namespace servertest {
+namespace {
+
+constexpr int kFiles = 40;
+
+class GetAheadTest : public ServerTest {
+protected:
+    void SetUp() override {
+        ServerTest::SetUp();
+        db_ = open();
+        demo_ = project(db_.get(), "Demo");
+        for (int i = 0; i < kFiles; ++i)
+            add(demo_.get(), write(folder() / name(i), "file " + std::to_string(i) + "\n"));
+        fs::remove_all(folder());
+        ASSERT_EQ(db_.queryInto(run_), com::S_OK);
+        ASSERT_EQ(db_.queryInto(ahead_), com::S_OK);
+    }
+
+    static std::string name(int i) { return "f" + std::to_string(i) + ".txt"; }
+    fs::path folder() const { return work() / "Demo"; }
+
+    void announceAll(std::int32_t flags) {
+        for (int i = 0; i < kFiles; ++i)
+            ASSERT_EQ(ahead_->AnnounceGet(wide("$/Demo/" + name(i)), flags), com::S_OK);
+    }
+
+    com::HRESULT get(vss::IVSSDatabase* db, int i, std::int32_t flags) {
+        auto file = item(db, "$/Demo/" + name(i));
+        std::u16string local = wide(localSpec(file.get()));
+        return file->Get(&local, flags);
+    }
+
+    struct Copy {
+        std::string content;
+        mode_t mode = 0;
+        time_t seconds = 0;
+        bool operator==(const Copy&) const = default;
+    };
+    // Every entry of the folder, temporaries included.
+    std::map<std::string, Copy> listing() const {
+        std::map<std::string, Copy> found;
+        if (!fs::exists(folder()))
+            return found;
+        for (const auto& entry : fs::directory_iterator(folder())) {
+            struct stat st {};
+            ::lstat(entry.path().c_str(), &st);
+            found[entry.path().filename().string()] = {read(entry.path()), st.st_mode, st.st_mtime};
+        }
+        return found;
+    }
+
+    ComPtr<vss::IVSSDatabase> db_;
+    ComPtr<vss::IVSSItem> demo_;
+    ComPtr<vss::IVSSRun> run_;
+    ComPtr<vss::IVSSGetAhead> ahead_;
+};
+
+TEST_F(GetAheadTest, AnnouncedGetsWriteWhatUnannouncedOnesWrite) {
+    const std::int32_t cases[] = {0, vss::FlagWritable, vss::FlagTimeModification,
+                                  vss::FlagTimeCheckIn};
+    for (const std::int32_t flags : cases) {
+        SCOPED_TRACE(flags);
+        std::map<std::string, Copy> written[2];
+        for (const bool announced : {false, true}) {
+            fs::remove_all(folder());
+            ASSERT_EQ(run_->BeginRun(), com::S_OK);
+            if (announced)
+                announceAll(flags);
+            for (int i = 0; i < kFiles; ++i)
+                ASSERT_EQ(get(db_.get(), i, flags), com::S_OK) << lastError();
+            ASSERT_EQ(run_->EndRun(), com::S_OK) << lastError();
+            written[announced] = listing();
+        }
+        ASSERT_EQ(written[1].size(), static_cast<std::size_t>(kFiles));
+        for (const auto& [file, copy] : written[1]) {
+            const Copy& plain = written[0][file];
+            EXPECT_EQ(copy.content, plain.content) << file;
+            EXPECT_EQ(copy.mode, plain.mode) << file;
+            // A time from the store is the same; the current time may have moved on since.
+            if ((flags & vss::kMaskTime) != 0) {
+                EXPECT_EQ(copy.seconds, plain.seconds) << file;
+            }
+        }
+    }
+}
+
+TEST_F(GetAheadTest, GetsThatDoNotFollowTheirAnnouncementsAreUnaffected) {
+    auto other = open();
+    // Outside a run an announcement is accepted and does nothing.
+    ASSERT_EQ(ahead_->AnnounceGet(u"$/Demo/f0.txt", 0), com::S_OK);
+    EXPECT_FALSE(fs::exists(folder()));
+
+    ASSERT_EQ(run_->BeginRun(), com::S_OK);
+    announceAll(0);
+    ASSERT_EQ(ahead_->AnnounceGet(u"$/Demo/no such file.txt", 0), com::S_OK);
+    // The odd files are never fetched; f12 is put there by the user meanwhile.
+    auto getEven = [&](int from, int to) {
+        for (int i = from; i < to; i += 2) {
+            if (i == 12)
+                write(folder() / name(12), "the user's own\n");
+            EXPECT_EQ(com::succeeded(get(db_.get(), i, 0)), i != 12) << name(i) << lastError();
+        }
+    };
+    getEven(0, 7);
+    // Meanwhile another user checks in f9, whose copy is written ahead by now; a check-out of
+    // this run (f1, without its copy) lets the run see the new version.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    auto nine = item(other.get(), "$/Demo/f9.txt");
+    const fs::path elsewhere = work() / "elsewhere" / "f9.txt";
+    ASSERT_EQ(nine->Checkout(u"", wide(elsewhere.string()), 0), com::S_OK) << lastError();
+    write(elsewhere, "file 9, second version\n");
+    ASSERT_EQ(nine->Checkin(u"", wide(elsewhere.string()), 0), com::S_OK) << lastError();
+    ASSERT_EQ(item(db_.get(), "$/Demo/f1.txt")->Checkout(u"", u"", vss::FlagDontGetLocal),
+              com::S_OK)
+        << lastError();
+    EXPECT_EQ(get(db_.get(), 9, 0), com::S_OK) << lastError();
+    getEven(8, kFiles);
+    ASSERT_EQ(run_->EndRun(), com::S_OK) << lastError();
+
+    const auto found = listing();
+    std::vector<std::string> names;
+    for (const auto& [file, copy] : found)
+        names.push_back(file);
+    std::vector<std::string> expected;
+    for (int i = 0; i < kFiles; ++i)
+        if (i % 2 == 0 || i == 9)
+            expected.push_back(name(i));
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(names, expected) << "files not fetched, or temporaries, were left";
+    EXPECT_EQ(found.at("f9.txt").content, "file 9, second version\n");
+    EXPECT_EQ(found.at("f12.txt").content, "the user's own\n");
+    EXPECT_EQ(found.at("f4.txt").content, "file 4\n");
+}
+
+TEST_F(GetAheadTest, ARunThatEndsBeforeItsGetsLeavesNothing) {
+    ASSERT_EQ(run_->BeginRun(), com::S_OK);
+    announceAll(0);
+    ASSERT_EQ(get(db_.get(), 0, 0), com::S_OK) << lastError();
+    ASSERT_EQ(run_->EndRun(), com::S_OK) << lastError();
+    const auto found = listing();
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found.begin()->first, "f0.txt");
+}
+
+} // namespace
+} // namespace servertest
