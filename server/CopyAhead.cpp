@@ -5,6 +5,8 @@
 
 #include <vss/VssInterfaces.h>
 
+#include <sched.h>
+
 #include <algorithm>
 #include <chrono>
 #include <exception>
@@ -18,8 +20,27 @@ struct Abandoned {};
 
 } // namespace
 
-CopyAhead::CopyAhead(std::unique_ptr<Session> reader) : reader_(std::move(reader)) {
-    thread_ = std::thread([this] { work(); });
+bool CopyAhead::worthwhile() {
+    static const bool twoOrMore = [] {
+        cpu_set_t usable;
+        CPU_ZERO(&usable);
+        return ::sched_getaffinity(0, sizeof usable, &usable) == 0 && CPU_COUNT(&usable) >= 2;
+    }();
+    return twoOrMore;
+}
+
+CopyAhead::CopyAhead(OpenReader openReader) : openReader_(std::move(openReader)) {}
+
+bool CopyAhead::start() {
+    try {
+        reader_ = openReader_();
+        thread_ = std::thread([this] { work(); });
+        return true;
+    } catch (const std::exception&) {
+        reader_.reset();
+        broken_ = true;
+        return false;
+    }
 }
 
 CopyAhead::~CopyAhead() {
@@ -29,15 +50,19 @@ CopyAhead::~CopyAhead() {
     }
     abandon_ = true;
     changed_.notify_all();
-    thread_.join();
+    if (thread_.joinable())
+        thread_.join();
 }
 
 void CopyAhead::announce(std::string spec, std::int32_t flags) {
+    bool waking = false;
     {
         std::lock_guard lock(mutex_);
         jobs_.push_back({std::move(spec), flags, State::Waiting, {}, std::nullopt});
+        waking = taking_; // before the first get, the thread has nothing to do yet
     }
-    changed_.notify_all();
+    if (waking)
+        changed_.notify_all();
 }
 
 CopyAhead::Job* CopyAhead::job(std::uint64_t sequence) {
@@ -48,7 +73,8 @@ CopyAhead::Job* CopyAhead::job(std::uint64_t sequence) {
 
 std::optional<LocalFile::WrittenAhead> CopyAhead::take(const std::string& spec, const Key& key) {
     std::unique_lock lock(mutex_);
-    if (broken_)
+    // The thread and its connection cost a run that writes no new copy nothing.
+    if (broken_ || (!thread_.joinable() && !start()))
         return std::nullopt;
     taking_ = true;
     const auto found =

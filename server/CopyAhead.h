@@ -12,6 +12,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -31,8 +32,13 @@ public:
     // How long a get spins for a copy being finished before it sleeps.
     static constexpr std::chrono::microseconds kSpin{200};
 
-    // `reader`: a connection of the run's user, used by the thread alone from now on.
-    explicit CopyAhead(std::unique_ptr<Session> reader);
+    // Whether a second thread can run beside the gets: with one processor it would only
+    // take turns with them.
+    static bool worthwhile();
+
+    // Opens a connection of the run's user, for the thread alone.
+    using OpenReader = std::function<std::unique_ptr<Session>()>;
+    explicit CopyAhead(OpenReader openReader);
     // Stops the thread; copies not taken vanish.
     ~CopyAhead();
     CopyAhead(const CopyAhead&) = delete;
@@ -66,6 +72,8 @@ private:
         std::optional<LocalFile::WrittenAhead> copy;
     };
 
+    // Starts the thread at the first get; false when it cannot be.
+    bool start();
     void work();
     void writeAnnounced();
     // Writes one announced copy; none when it is not to be written ahead.
@@ -78,6 +86,7 @@ private:
     // The job of that sequence number, if it is still queued.
     Job* job(std::uint64_t sequence);
 
+    OpenReader openReader_;
     std::unique_ptr<Session> reader_;
     std::string projectSpec_; // the thread's last project, and what it found there
     std::optional<ItemRef> project_;
@@ -87,7 +96,7 @@ private:
     std::uint64_t first_ = 0; // sequence number of jobs_.front()
     std::uint64_t next_ = 0;  // of the first job not yet begun
     std::size_t untaken_ = 0; // copies written and still queued
-    // The thread begins with the first get: the gets' folder may not be there before.
+    // The thread writes once a get has come: the gets' folder may not be there before.
     bool taking_ = false;
     bool stopping_ = false;
     bool broken_ = false; // the thread could not read the store: nothing is written ahead

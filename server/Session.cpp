@@ -133,19 +133,15 @@ void Session::endRun() {
 }
 
 void Session::announceGet(const std::string& spec, std::int32_t flags) {
-    if (store.groupDepth() == 0 || std::getenv("QM_NO_AHEAD"))
+    if (store.groupDepth() == 0 || !CopyAhead::worthwhile() || std::getenv("QM_NO_AHEAD"))
         return;
-    if (!copyAhead_) {
-        // An announcement only offers a head start: without it the gets do all the work.
-        try {
-            // The thread reads through a connection of its own, as this user.
-            auto reader = std::make_unique<Session>(location_);
-            reader->user_ = user_;
-            copyAhead_ = std::make_unique<CopyAhead>(std::move(reader));
-        } catch (const std::exception&) {
-            return;
-        }
-    }
+    if (!copyAhead_)
+        // The thread reads through a connection of its own, as this user.
+        copyAhead_ = std::make_unique<CopyAhead>([location = location_, user = user_] {
+            auto reader = std::make_unique<Session>(location);
+            reader->user_ = user;
+            return reader;
+        });
     copyAhead_->announce(spec, flags);
 }
 
