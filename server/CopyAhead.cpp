@@ -54,11 +54,13 @@ CopyAhead::~CopyAhead() {
         thread_.join();
 }
 
-void CopyAhead::announce(std::string spec, std::int32_t flags) {
+void CopyAhead::announce(const std::vector<std::string>& specs, std::int32_t flags,
+                         bool replacing) {
     bool waking = false;
     {
         std::lock_guard lock(mutex_);
-        jobs_.push_back({std::move(spec), flags, State::Waiting, {}, std::nullopt});
+        for (const std::string& spec : specs)
+            jobs_.push_back({spec, flags, replacing, State::Waiting, {}, std::nullopt});
         waking = taking_; // before the first get, the thread has nothing to do yet
     }
     if (waking)
@@ -150,14 +152,13 @@ void CopyAhead::writeAnnounced() {
         next_ = sequence + 1;
         Job& queued = *job(sequence);
         queued.state = State::Writing;
-        const std::string spec = queued.spec;
-        const std::int32_t flags = queued.flags;
+        const Job announced{queued.spec, queued.flags, queued.replacing, State::Writing, {}, {}};
         lock.unlock();
         Key key;
         std::optional<LocalFile::WrittenAhead> copy;
         bool noFolder = false;
         try {
-            copy = write(spec, flags, key);
+            copy = write(announced, key);
             noFolder = !copy && !key.path.empty() &&
                        LocalFile::kind(std::filesystem::path(key.path).parent_path()) ==
                            LocalFile::Kind::Missing;
@@ -186,23 +187,23 @@ void CopyAhead::writeAnnounced() {
     }
 }
 
-std::optional<LocalFile::WrittenAhead> CopyAhead::write(const std::string& spec, std::int32_t flags,
-                                                        Key& key) {
+std::optional<LocalFile::WrittenAhead> CopyAhead::write(const Job& job, Key& key) {
     Session& s = *reader_;
     std::optional<LocalFile::WrittenAhead> copy;
     s.store.read([&] {
         copy.reset();
-        const auto file = lookup(spec);
+        const auto file = lookup(job.spec);
         if (!file || file->isProject())
             return;
         const VersionRow latest = s.items.latestContent(file->id);
         key.path = s.localSpec(*file);
-        // Only a missing copy is written ahead: an existing one may hold work or be current.
-        if (key.path.empty() || LocalFile::kind(key.path) != LocalFile::Kind::Missing)
+        // A get writes only over a missing copy: an existing one may hold work or be current.
+        if (key.path.empty() ||
+            (!job.replacing && LocalFile::kind(key.path) != LocalFile::Kind::Missing))
             return;
-        const bool readOnly = (flags & kMaskReadOnly) != FlagWritable;
+        const bool readOnly = (job.flags & kMaskReadOnly) != FlagWritable;
         const LocalFile::WriteOptions options =
-            FileOperations::copyOptions(latest, flags, readOnly);
+            FileOperations::copyOptions(latest, job.flags, readOnly);
         key.contentId = latest.contentId;
         key.readOnly = readOnly;
         key.modificationTime = options.modificationTime;

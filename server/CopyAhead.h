@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace vss::server {
 
@@ -44,8 +45,9 @@ public:
     CopyAhead(const CopyAhead&) = delete;
     CopyAhead& operator=(const CopyAhead&) = delete;
 
-    // A get of the file at `spec` under `flags` that is to follow, after those announced before.
-    void announce(std::string spec, std::int32_t flags);
+    // Gets of the files at `specs` under `flags` that are to follow, after those announced
+    // before; `replacing`: undone check-outs, which replace the file there.
+    void announce(const std::vector<std::string>& specs, std::int32_t flags, bool replacing);
 
     // What a copy was written from and how; a get takes a copy only when its own agree.
     struct Key {
@@ -67,6 +69,7 @@ private:
     struct Job {
         std::string spec;
         std::int32_t flags = 0;
+        bool replacing = false;
         State state = State::Waiting;
         Key key;
         std::optional<LocalFile::WrittenAhead> copy;
@@ -77,8 +80,7 @@ private:
     void work();
     void writeAnnounced();
     // Writes one announced copy; none when it is not to be written ahead.
-    std::optional<LocalFile::WrittenAhead> write(const std::string& spec, std::int32_t flags,
-                                                 Key& key);
+    std::optional<LocalFile::WrittenAhead> write(const Job& job, Key& key);
     // The file at spec, as the thread's connection sees it; none for a deleted one.
     std::optional<ItemRef> lookup(const std::string& spec);
     // Spins a little while the job of that sequence number is being finished.

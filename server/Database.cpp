@@ -57,8 +57,17 @@ HRESULT Database::EndRun() {
     return guardCall([&] { session().endRun(); });
 }
 
-HRESULT Database::AnnounceGet(const std::u16string& spec, std::int32_t flags) {
-    return guardCall([&] { session().announceGet(com::narrow(spec), flags); });
+HRESULT Database::Announce(std::int32_t call, const std::vector<std::u16string>& specs,
+                           std::int32_t flags) {
+    return guardCall([&] {
+        if (call != VSSCopyGet && call != VSSCopyUndoCheckout)
+            throw invalidArgument("Unknown kind of call announced: " + std::to_string(call) + ".");
+        std::vector<std::string> narrowed;
+        narrowed.reserve(specs.size());
+        for (const std::u16string& spec : specs)
+            narrowed.push_back(com::narrow(spec));
+        session().announce(call == VSSCopyUndoCheckout, narrowed, flags);
+    });
 }
 
 } // namespace vss::server

@@ -1,4 +1,4 @@
-// The database object (IVSSDatabase; IVSSRun and IVSSGetAhead for runs of many calls): created
+// The database object (IVSSDatabase; IVSSRun and IVSSCopyAhead for runs of many calls): created
 // unopened by the class factory; Open connects it to a database for one user.
 #pragma once
 
@@ -10,7 +10,7 @@
 
 namespace vss::server {
 
-class Database final : public com::Implements<IVSSDatabase, IVSSRun, IVSSGetAhead> {
+class Database final : public com::Implements<IVSSDatabase, IVSSRun, IVSSCopyAhead> {
 public:
     HRESULT Open(const std::u16string& iniPath, const std::u16string& user,
                  const std::u16string& password) override;
@@ -23,7 +23,8 @@ public:
     HRESULT BeginRun() override;
     HRESULT EndRun() override;
 
-    HRESULT AnnounceGet(const std::u16string& spec, std::int32_t flags) override;
+    HRESULT Announce(std::int32_t call, const std::vector<std::u16string>& specs,
+                     std::int32_t flags) override;
 
 private:
     ~Database() override = default;

@@ -238,10 +238,11 @@ void FileOperations::writeVersion(const ItemRef& file, const VersionRow& version
     options.known = known;
     std::optional<LocalFile::Status> placed;
     if (CopyAhead* ahead = s_.copyAhead();
-        ahead && known && known->kind == LocalFile::Kind::Missing)
+        ahead && known &&
+        (known->kind == LocalFile::Kind::Missing || known->kind == LocalFile::Kind::Plain))
         if (auto copy = ahead->take(file.spec,
                                     {path, version.contentId, readOnly, options.modificationTime}))
-            placed = LocalFile::placeAhead(*copy, path);
+            placed = LocalFile::placeAhead(*copy, path, options, *known);
     const LocalFile::Status written =
         placed
             ? *placed

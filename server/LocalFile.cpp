@@ -275,11 +275,13 @@ bool linkDescriptor(int fd, const fs::path& target) {
 // Gives the complete unnamed file the target's name, or a temporary one when a file took the
 // target's name meanwhile (that one is then replaced as any existing file is). False when the
 // file system takes no link to it: the content must then be written under a name.
-bool linkUnnamed(PendingFile& file, const fs::path& target) {
-    if (linkDescriptor(file.fd, target))
-        return true;
-    if (errno != EEXIST)
-        return false;
+bool linkUnnamed(PendingFile& file, const fs::path& target, bool taken = false) {
+    if (!taken) {
+        if (linkDescriptor(file.fd, target))
+            return true;
+        if (errno != EEXIST)
+            return false;
+    }
     const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
     for (int attempt = 0;; ++attempt) {
         const fs::path temp = folder / temporaryName(target.filename().string());
@@ -432,12 +434,32 @@ std::optional<LocalFile::WrittenAhead> LocalFile::writeAhead(const fs::path& tar
     return copy;
 }
 
-std::optional<LocalFile::Status> LocalFile::placeAhead(WrittenAhead& copy, const fs::path& target) {
-    if (!linkDescriptor(copy.fd_, target))
+std::optional<LocalFile::Status> LocalFile::placeAhead(WrittenAhead& copy, const fs::path& target,
+                                                       const WriteOptions& options,
+                                                       const Status& existing) {
+    refuseSpecial(existing.kind, target);
+    // Written for a missing file: a file there keeps its permissions, as writeAtomically's do.
+    const mode_t mode = targetMode(existing, options.readOnly);
+    if ((copy.status_.permissions & 07777) != mode) {
+        if (::fchmod(copy.fd_, mode) != 0)
+            return std::nullopt;
+        copy.status_.permissions = mode;
+        copy.status_.writable = (mode & 0222) != 0;
+    }
+    PendingFile file{copy.fd_, {}};
+    if (!linkUnnamed(file, target, existing.kind == Kind::Plain))
         return std::nullopt;
     const int rc = ::close(std::exchange(copy.fd_, -1));
-    if (rc != 0)
-        throw fileError("Cannot write", target);
+    try {
+        if (rc != 0)
+            throw fileError("Cannot write", target);
+        if (!file.temp.empty())
+            moveIn(file.temp, target, options.rebuildable && existing.kind == Kind::Plain);
+    } catch (...) {
+        if (!file.temp.empty())
+            ::unlink(file.temp.c_str());
+        throw;
+    }
     return copy.status_;
 }
 

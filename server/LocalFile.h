@@ -124,10 +124,11 @@ public:
     static std::optional<WrittenAhead> writeAhead(const std::filesystem::path& target,
                                                   const Producer& produce,
                                                   const WriteOptions& options);
-    // Gives a copy written ahead the target's name, if nothing has taken it meanwhile; none
-    // otherwise, with nothing changed.
-    static std::optional<Status> placeAhead(WrittenAhead& copy,
-                                            const std::filesystem::path& target);
+    // Puts a copy written ahead in the target's place, as writeAtomically would put its new
+    // file over what a look at the target found (`existing`); none, with nothing changed, where
+    // the file system takes no link to it.
+    static std::optional<Status> placeAhead(WrittenAhead& copy, const std::filesystem::path& target,
+                                            const WriteOptions& options, const Status& existing);
 
 private:
     // One attempt at writeAtomically, through an unnamed file where one can be linked in; none

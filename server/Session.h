@@ -55,9 +55,9 @@ public:
     // Ends the run begun last; the outermost end also writes the local-copy records gathered
     // so far, and returns once the run's changes are on disk.
     void endRun();
-    // A get of the file at `spec` that is to follow in the run: its copy may be written ahead.
-    // Outside a run an announcement is ignored.
-    void announceGet(const std::string& spec, std::int32_t flags);
+    // Gets (or, `replacing`, undone check-outs) of the files at `specs` that are to follow in
+    // the run: their copies may be written ahead. Outside a run an announcement is ignored.
+    void announce(bool replacing, const std::vector<std::string>& specs, std::int32_t flags);
     // The copies written ahead in this run; null when none was announced.
     CopyAhead* copyAhead() { return copyAhead_.get(); }
 

@@ -215,7 +215,7 @@ VssRun::VssRun(const VssDatabase& database) {
         return;
     OleCheck(run->BeginRun());
     p_ = std::move(run);
-    if (com::failed(server->QueryInterface(vss::IVSSGetAhead::kIid, ahead_.putVoid())))
+    if (com::failed(server->QueryInterface(vss::IVSSCopyAhead::kIid, ahead_.putVoid())))
         ahead_.reset();
 }
 
@@ -224,9 +224,15 @@ VssRun::~VssRun() {
         com::takeErrorInfo(); // the failure that left the run open is the one to report
 }
 
-void VssRun::announceGet(const std::string& spec, std::int32_t flags) {
-    if (p_ && ahead_)
-        OleCheck(ahead_->AnnounceGet(com::widen(spec), flags));
+void VssRun::announce(vss::VSSCopyCall call, const std::vector<std::string>& specs,
+                      std::int32_t flags) {
+    if (!p_ || !ahead_)
+        return;
+    std::vector<std::u16string> wide;
+    wide.reserve(specs.size());
+    for (const std::string& spec : specs)
+        wide.push_back(widen(spec));
+    OleCheck(ahead_->Announce(call, wide, flags));
 }
 
 void VssRun::finish() {

@@ -156,13 +156,13 @@ public:
     // Ends the run; returns once its changes are on disk, raises EVssError when they cannot be.
     void finish();
 
-    // Tells the server a get of the file at spec with these flags is to follow, after those
-    // announced before, so that it may write the copy ahead; nothing with a server that cannot.
-    void announceGet(const std::string& spec, std::int32_t flags);
+    // Tells the server which calls are to follow, in order, after those announced before (see
+    // IVSSCopyAhead), so that it may write their copies ahead; nothing with a server that cannot.
+    void announce(vss::VSSCopyCall call, const std::vector<std::string>& specs, std::int32_t flags);
 
 private:
     com::ComPtr<vss::IVSSRun> p_;
-    com::ComPtr<vss::IVSSGetAhead> ahead_;
+    com::ComPtr<vss::IVSSCopyAhead> ahead_;
 };
 
 // Creates the database object from CLSID_VSSDatabase and obtains IVSSDatabase; either failing

@@ -180,8 +180,8 @@ void TFormFileList::ButtonOkClick() {
             // The server takes the run's changes to disk together, before the run is over.
             VssRun run(Database);
             ReadProject();
-            if (Operation().GetsLatest)
-                AnnounceGets(run);
+            if (const auto call = Operation().CopiesLatest)
+                AnnounceCalls(run, *call);
             for (int row = 0; row < ListBoxFileList->count(); ++row) {
                 QListWidgetItem* entry = ListBoxFileList->item(row);
                 if (entry->isSelected())
@@ -202,14 +202,15 @@ void TFormFileList::ReadProject() {
     ProjectItems = ProjectItem.items(false);
 }
 
-void TFormFileList::AnnounceGets(VssRun& run) {
+void TFormFileList::AnnounceCalls(VssRun& run, vss::VSSCopyCall call) {
     std::string project = ProjectItem.spec();
     if (project.empty() || project.back() != '/')
         project += '/';
-    const std::int32_t flags = OperationFlags();
+    std::vector<std::string> specs;
     for (int row = 0; row < ListBoxFileList->count(); ++row)
         if (const QListWidgetItem* entry = ListBoxFileList->item(row); entry->isSelected())
-            run.announceGet(project + entry->text().toStdString(), flags);
+            specs.push_back(project + entry->text().toStdString());
+    run.announce(call, specs, OperationFlags());
 }
 
 void TFormFileList::ProcessEntry(QListWidgetItem* entry) {

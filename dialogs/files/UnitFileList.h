@@ -30,8 +30,9 @@ struct TFileOperation {
     const char* OperationLine; // written before the call, e.g. "Checking out "
     const char* FailurePrefix; // e.g. "Can't Checkout "
     TLineName LineName;
-    bool NeedsLocalPath;     // the call takes the item's local path
-    bool GetsLatest = false; // the call is a get to the item's local spec, announced ahead
+    bool NeedsLocalPath; // the call takes the item's local path
+    // The call writes the item's local spec as that kind of call does; announced to the run.
+    std::optional<vss::VSSCopyCall> CopiesLatest = std::nullopt;
 };
 
 class TFormFileList : public ui::Form {
@@ -76,8 +77,8 @@ protected:
 
     // The run's reads before the loop: ProjectItem and ProjectItems again.
     virtual void ReadProject();
-    // Tells the run which gets follow, so that the server may write their copies ahead.
-    void AnnounceGets(VssRun& run);
+    // Tells the run which calls follow, so that the server may write their copies ahead.
+    void AnnounceCalls(VssRun& run, vss::VSSCopyCall call);
     // One selected entry of the run: its item looked up, then the guarded operation.
     virtual void ProcessEntry(QListWidgetItem* entry);
     // Selects the entry named like the file-name part of fileName and scrolls it to the top.

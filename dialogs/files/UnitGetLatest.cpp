@@ -16,7 +16,7 @@ TFormGetLatest::TFormGetLatest(VssDatabase database, std::string projectBinding,
 }
 
 TFileOperation TFormGetLatest::Operation() const {
-    return {"Getting ", "Couldn't Get ", TLineName::SourceSafePath, true, true};
+    return {"Getting ", "Couldn't Get ", TLineName::SourceSafePath, true, vss::VSSCopyGet};
 }
 
 // A get of single files never recurses: the stored Recursive setting is not part of it.

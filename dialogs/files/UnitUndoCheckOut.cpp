@@ -19,7 +19,8 @@ TFormUndoCheckOut::TFormUndoCheckOut(VssDatabase database, std::string projectBi
 }
 
 TFileOperation TFormUndoCheckOut::Operation() const {
-    return {"Undo Checkout ", "Can't Undo Checkout of ", TLineName::LocalPath, true};
+    return {"Undo Checkout ", "Can't Undo Checkout of ", TLineName::LocalPath, true,
+            vss::VSSCopyUndoCheckout};
 }
 
 std::int32_t TFormUndoCheckOut::OperationFlags() const {

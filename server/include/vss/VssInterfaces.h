@@ -190,17 +190,21 @@ public:
     virtual HRESULT EndRun() = 0;
 };
 
-// The Gets a run is about to make, announced before them in the order they will follow: the
-// server may write their copies ahead on another thread, so that each Get has only to give its
-// copy a name. An announcement changes nothing by itself, and a Get that no announcement
+// Calls of a run that write local copies, announced before them in the order they will follow:
+// the server may write the copies ahead on another thread, so that each call has only to give
+// its copy a name. An announcement changes nothing by itself, and a call that no announcement
 // matches is made as always. Obtained from the database object by QueryInterface; outside a
 // run, announcements are ignored.
-class IVSSGetAhead : public com::IUnknown {
+enum VSSCopyCall : std::int32_t { VSSCopyGet = 0, VSSCopyUndoCheckout = 1 };
+
+class IVSSCopyAhead : public com::IUnknown {
 public:
     static constexpr com::IID kIid = com::guid("5A8C1E71-3B2D-4F60-9C4E-7D1A2B3C4D13");
 
-    // A Get of the file at spec, with these flags and its local spec as the local path.
-    virtual HRESULT AnnounceGet(const std::u16string& spec, std::int32_t flags) = 0;
+    // Calls of the kind `call` on the files at `specs`, in that order, each with these flags and
+    // the file's local spec as its local path.
+    virtual HRESULT Announce(std::int32_t call, const std::vector<std::u16string>& specs,
+                             std::int32_t flags) = 0;
 };
 
 // An item's history, newest version first.

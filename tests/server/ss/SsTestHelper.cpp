@@ -182,11 +182,12 @@ int getSeries(char** argv) {
     ComPtr<vss::IVSSRun> run;
     check(db.queryInto(run), "QueryInterface IVSSRun");
     check(run->BeginRun(), "BeginRun");
-    ComPtr<vss::IVSSGetAhead> ahead;
-    check(db.queryInto(ahead), "QueryInterface IVSSGetAhead");
+    ComPtr<vss::IVSSCopyAhead> ahead;
+    check(db.queryInto(ahead), "QueryInterface IVSSCopyAhead");
+    std::vector<std::u16string> specs;
     for (int i = 0; i < count; ++i)
-        check(ahead->AnnounceGet(com::widen(project + "/" + sstest::fileName(i)), 0),
-              "AnnounceGet");
+        specs.push_back(com::widen(project + "/" + sstest::fileName(i)));
+    check(ahead->Announce(vss::VSSCopyGet, specs, 0), "Announce");
     ComPtr<vss::IVSSItems> children;
     check(item(*db, project)->get_Items(com::kFalse, children.put()), "get_Items");
     for (int i = 0; i < count; ++i) {

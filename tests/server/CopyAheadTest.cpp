@@ -1,5 +1,5 @@
-// Gets announced at the start of a run: their copies may be written ahead on another thread,
-// and must come out exactly as unannounced gets write them, or not at all.
+// Gets and undone check-outs announced at the start of a run: their copies may be written ahead
+// on another thread, and must come out exactly as unannounced calls write them, or not at all.
 #include "ServerFixture.h"
 
 #include <sys/stat.h>
@@ -14,7 +14,7 @@ namespace {
 
 constexpr int kFiles = 40;
 
-class GetAheadTest : public ServerTest {
+class CopyAheadTest : public ServerTest {
 protected:
     void SetUp() override {
         ServerTest::SetUp();
@@ -30,15 +30,35 @@ protected:
     static std::string name(int i) { return "f" + std::to_string(i) + ".txt"; }
     fs::path folder() const { return work() / "Demo"; }
 
-    void announceAll(std::int32_t flags) {
+    void announceAll(std::int32_t flags, vss::VSSCopyCall call = vss::VSSCopyGet) {
+        std::vector<std::u16string> specs;
         for (int i = 0; i < kFiles; ++i)
-            ASSERT_EQ(ahead_->AnnounceGet(wide("$/Demo/" + name(i)), flags), com::S_OK);
+            specs.push_back(wide("$/Demo/" + name(i)));
+        ASSERT_EQ(ahead_->Announce(call, specs, flags), com::S_OK);
     }
 
     com::HRESULT get(vss::IVSSDatabase* db, int i, std::int32_t flags) {
         auto file = item(db, "$/Demo/" + name(i));
         std::u16string local = wide(localSpec(file.get()));
         return file->Get(&local, flags);
+    }
+
+    com::HRESULT call(vss::VSSCopyCall call, int i, std::int32_t flags) {
+        if (call == vss::VSSCopyGet)
+            return get(db_.get(), i, flags);
+        auto file = item(db_.get(), "$/Demo/" + name(i));
+        return file->UndoCheckout(wide(localSpec(file.get())), flags);
+    }
+
+    // Every file checked out and edited; one of them executable.
+    void checkOutAndEdit() {
+        fs::remove_all(folder());
+        for (int i = 0; i < kFiles; ++i) {
+            auto file = item(db_.get(), "$/Demo/" + name(i));
+            ASSERT_EQ(file->Checkout(u"", u"", 0), com::S_OK) << lastError();
+            write(folder() / name(i), "edited " + std::to_string(i) + "\n");
+        }
+        fs::permissions(folder() / name(3), fs::perms::owner_exec, fs::perm_options::add);
     }
 
     struct Copy {
@@ -63,47 +83,53 @@ protected:
     ComPtr<vss::IVSSDatabase> db_;
     ComPtr<vss::IVSSItem> demo_;
     ComPtr<vss::IVSSRun> run_;
-    ComPtr<vss::IVSSGetAhead> ahead_;
+    ComPtr<vss::IVSSCopyAhead> ahead_;
 };
 
-TEST_F(GetAheadTest, AnnouncedGetsWriteWhatUnannouncedOnesWrite) {
+TEST_F(CopyAheadTest, AnnouncedCallsWriteWhatUnannouncedOnesWrite) {
     const std::int32_t cases[] = {0, vss::FlagWritable, vss::FlagTimeModification,
                                   vss::FlagTimeCheckIn};
-    for (const std::int32_t flags : cases) {
-        SCOPED_TRACE(flags);
-        std::map<std::string, Copy> written[2];
-        for (const bool announced : {false, true}) {
-            fs::remove_all(folder());
-            ASSERT_EQ(run_->BeginRun(), com::S_OK);
-            if (announced)
-                announceAll(flags);
-            for (int i = 0; i < kFiles; ++i)
-                ASSERT_EQ(get(db_.get(), i, flags), com::S_OK) << lastError();
-            ASSERT_EQ(run_->EndRun(), com::S_OK) << lastError();
-            written[announced] = listing();
-        }
-        ASSERT_EQ(written[1].size(), static_cast<std::size_t>(kFiles));
-        for (const auto& [file, copy] : written[1]) {
-            const Copy& plain = written[0][file];
-            EXPECT_EQ(copy.content, plain.content) << file;
-            EXPECT_EQ(copy.mode, plain.mode) << file;
-            // A time from the store is the same; the current time may have moved on since.
-            if ((flags & vss::kMaskTime) != 0) {
-                EXPECT_EQ(copy.seconds, plain.seconds) << file;
+    for (const vss::VSSCopyCall kind : {vss::VSSCopyGet, vss::VSSCopyUndoCheckout}) {
+        for (const std::int32_t flags : cases) {
+            SCOPED_TRACE(std::to_string(kind) + " " + std::to_string(flags));
+            std::map<std::string, Copy> written[2];
+            for (const bool announced : {false, true}) {
+                if (kind == vss::VSSCopyGet)
+                    fs::remove_all(folder());
+                else
+                    ASSERT_NO_FATAL_FAILURE(checkOutAndEdit());
+                ASSERT_EQ(run_->BeginRun(), com::S_OK);
+                if (announced)
+                    announceAll(flags, kind);
+                for (int i = 0; i < kFiles; ++i)
+                    ASSERT_EQ(call(kind, i, flags), com::S_OK) << lastError();
+                ASSERT_EQ(run_->EndRun(), com::S_OK) << lastError();
+                written[announced] = listing();
+            }
+            ASSERT_EQ(written[1].size(), static_cast<std::size_t>(kFiles));
+            for (const auto& [file, copy] : written[1]) {
+                const Copy& plain = written[0][file];
+                EXPECT_EQ(copy.content, plain.content) << file;
+                EXPECT_EQ(copy.mode, plain.mode) << file;
+                // A time from the store is the same; the current time may have moved on.
+                if ((flags & vss::kMaskTime) != 0) {
+                    EXPECT_EQ(copy.seconds, plain.seconds) << file;
+                }
             }
         }
     }
 }
 
-TEST_F(GetAheadTest, GetsThatDoNotFollowTheirAnnouncementsAreUnaffected) {
+TEST_F(CopyAheadTest, GetsThatDoNotFollowTheirAnnouncementsAreUnaffected) {
     auto other = open();
     // Outside a run an announcement is accepted and does nothing.
-    ASSERT_EQ(ahead_->AnnounceGet(u"$/Demo/f0.txt", 0), com::S_OK);
+    ASSERT_EQ(ahead_->Announce(vss::VSSCopyGet, {u"$/Demo/f0.txt"}, 0), com::S_OK);
     EXPECT_FALSE(fs::exists(folder()));
 
     ASSERT_EQ(run_->BeginRun(), com::S_OK);
     announceAll(0);
-    ASSERT_EQ(ahead_->AnnounceGet(u"$/Demo/no such file.txt", 0), com::S_OK);
+    ASSERT_EQ(ahead_->Announce(vss::VSSCopyGet, {u"$/Demo/no such file.txt"}, 0), com::S_OK);
+    EXPECT_NE(ahead_->Announce(7, {u"$/Demo/f0.txt"}, 0), com::S_OK);
     // The odd files are never fetched; f12 is put there by the user meanwhile.
     auto getEven = [&](int from, int to) {
         for (int i = from; i < to; i += 2) {
@@ -143,7 +169,7 @@ TEST_F(GetAheadTest, GetsThatDoNotFollowTheirAnnouncementsAreUnaffected) {
     EXPECT_EQ(found.at("f4.txt").content, "file 4\n");
 }
 
-TEST_F(GetAheadTest, ARunThatEndsBeforeItsGetsLeavesNothing) {
+TEST_F(CopyAheadTest, ARunThatEndsBeforeItsGetsLeavesNothing) {
     ASSERT_EQ(run_->BeginRun(), com::S_OK);
     announceAll(0);
     ASSERT_EQ(get(db_.get(), 0, 0), com::S_OK) << lastError();
