@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <exception>
+#include <utility>
 
 namespace vss::server {
 
@@ -54,13 +55,13 @@ CopyAhead::~CopyAhead() {
         thread_.join();
 }
 
-void CopyAhead::announce(const std::vector<std::string>& specs, std::int32_t flags,
-                         bool replacing) {
+void CopyAhead::announce(std::vector<std::string> specs, std::int32_t flags, bool replacing) {
     bool waking = false;
     {
         std::lock_guard lock(mutex_);
-        for (const std::string& spec : specs)
-            jobs_.push_back({spec, flags, replacing, State::Waiting, {}, std::nullopt});
+        jobs_.reserve(jobs_.size() + specs.size());
+        for (std::string& spec : specs)
+            jobs_.push_back({std::move(spec), flags, replacing, State::Waiting, {}, std::nullopt});
         waking = taking_; // before the first get, the thread has nothing to do yet
     }
     if (waking)
@@ -68,9 +69,9 @@ void CopyAhead::announce(const std::vector<std::string>& specs, std::int32_t fla
 }
 
 CopyAhead::Job* CopyAhead::job(std::uint64_t sequence) {
-    if (sequence < first_ || sequence - first_ >= jobs_.size())
+    if (sequence < first_ || sequence >= jobs_.size())
         return nullptr;
-    return &jobs_[static_cast<std::size_t>(sequence - first_)];
+    return &jobs_[static_cast<std::size_t>(sequence)];
 }
 
 std::optional<LocalFile::WrittenAhead> CopyAhead::take(const std::string& spec, const Key& key) {
@@ -79,37 +80,36 @@ std::optional<LocalFile::WrittenAhead> CopyAhead::take(const std::string& spec, 
     if (broken_ || (!thread_.joinable() && !start()))
         return std::nullopt;
     taking_ = true;
-    const auto found =
-        std::find_if(jobs_.begin(), jobs_.end(), [&](const Job& job) { return job.spec == spec; });
+    const auto found = std::find_if(jobs_.begin() + static_cast<std::ptrdiff_t>(first_),
+                                    jobs_.end(), [&](const Job& job) { return job.spec == spec; });
     if (found == jobs_.end())
         return std::nullopt;
     // The gets of the copies announced before it are over: give those up.
-    for (auto it = jobs_.begin(); it != found; ++it)
-        if (it->copy)
+    for (auto it = jobs_.begin() + static_cast<std::ptrdiff_t>(first_); it != found; ++it)
+        if (it->copy) {
+            it->copy.reset();
             --untaken_;
-    const auto skipped = static_cast<std::uint64_t>(found - jobs_.begin());
-    jobs_.erase(jobs_.begin(), found);
-    first_ += skipped;
+        }
+    first_ = static_cast<std::uint64_t>(found - jobs_.begin());
     next_ = std::max(next_, first_);
-    if (jobs_.front().state == State::Writing) {
+    if (found->state == State::Writing) {
         // The copy is about done: waking from a sleep would take longer than a short spin.
-        const std::uint64_t sequence = first_;
         lock.unlock();
-        awaitBriefly(sequence);
+        awaitBriefly(first_);
         lock.lock();
-        changed_.wait(lock, [&] { return jobs_.front().state != State::Writing; });
+        changed_.wait(lock, [&] { return jobs_[first_].state != State::Writing; });
     }
-    Job done = std::move(jobs_.front());
-    jobs_.pop_front();
+    std::optional<LocalFile::WrittenAhead> copy = std::exchange(jobs_[first_].copy, std::nullopt);
+    const Key written = jobs_[first_].key;
     ++first_;
-    if (done.copy)
+    if (copy)
         --untaken_;
     lock.unlock();
     changed_.notify_all();
     // A copy not begun yet is not waited for: the get writes it itself.
-    if (!done.copy || !(done.key == key))
+    if (!copy || !(written == key))
         return std::nullopt;
-    return std::move(done.copy);
+    return copy;
 }
 
 void CopyAhead::awaitBriefly(std::uint64_t sequence) const {
@@ -144,7 +144,7 @@ void CopyAhead::writeAnnounced() {
         // so that a get seldom has to wait for a copy being written.
         auto start = [&] { return std::max(next_, first_ + kLead); };
         changed_.wait(lock, [&] {
-            return stopping_ || (taking_ && start() - first_ < jobs_.size() && untaken_ < kWindow);
+            return stopping_ || (taking_ && start() < jobs_.size() && untaken_ < kWindow);
         });
         if (stopping_)
             return;

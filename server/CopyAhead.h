@@ -11,7 +11,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -47,7 +46,7 @@ public:
 
     // Gets of the files at `specs` under `flags` that are to follow, after those announced
     // before; `replacing`: undone check-outs, which replace the file there.
-    void announce(const std::vector<std::string>& specs, std::int32_t flags, bool replacing);
+    void announce(std::vector<std::string> specs, std::int32_t flags, bool replacing);
 
     // What a copy was written from and how; a get takes a copy only when its own agree.
     struct Key {
@@ -94,8 +93,8 @@ private:
     std::optional<ItemRef> project_;
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::deque<Job> jobs_;
-    std::uint64_t first_ = 0; // sequence number of jobs_.front()
+    std::vector<Job> jobs_;   // by sequence number, all kept until the run ends
+    std::uint64_t first_ = 0; // the first job not yet taken or given up
     std::uint64_t next_ = 0;  // of the first job not yet begun
     std::size_t untaken_ = 0; // copies written and still queued
     // The thread writes once a get has come: the gets' folder may not be there before.

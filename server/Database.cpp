@@ -66,7 +66,7 @@ HRESULT Database::Announce(std::int32_t call, const std::vector<std::u16string>&
         narrowed.reserve(specs.size());
         for (const std::u16string& spec : specs)
             narrowed.push_back(com::narrow(spec));
-        session().announce(call == VSSCopyUndoCheckout, narrowed, flags);
+        session().announce(call == VSSCopyUndoCheckout, std::move(narrowed), flags);
     });
 }
 

@@ -132,7 +132,7 @@ void Session::endRun() {
     store.endGroup();
 }
 
-void Session::announce(bool replacing, const std::vector<std::string>& specs, std::int32_t flags) {
+void Session::announce(bool replacing, std::vector<std::string> specs, std::int32_t flags) {
     if (store.groupDepth() == 0 || !CopyAhead::worthwhile() || std::getenv("QM_NO_AHEAD"))
         return;
     if (!copyAhead_)
@@ -142,7 +142,7 @@ void Session::announce(bool replacing, const std::vector<std::string>& specs, st
             reader->user_ = user;
             return reader;
         });
-    copyAhead_->announce(specs, flags, replacing);
+    copyAhead_->announce(std::move(specs), flags, replacing);
 }
 
 } // namespace vss::server

@@ -57,7 +57,7 @@ public:
     void endRun();
     // Gets (or, `replacing`, undone check-outs) of the files at `specs` that are to follow in
     // the run: their copies may be written ahead. Outside a run an announcement is ignored.
-    void announce(bool replacing, const std::vector<std::string>& specs, std::int32_t flags);
+    void announce(bool replacing, std::vector<std::string> specs, std::int32_t flags);
     // The copies written ahead in this run; null when none was announced.
     CopyAhead* copyAhead() { return copyAhead_.get(); }
 
