@@ -133,7 +133,7 @@ void Session::endRun() {
 }
 
 void Session::announce(bool replacing, std::vector<std::string> specs, std::int32_t flags) {
-    if (store.groupDepth() == 0 || !CopyAhead::worthwhile() || std::getenv("QM_NO_AHEAD"))
+    if (store.groupDepth() == 0 || !CopyAhead::worthwhile())
         return;
     if (!copyAhead_)
         // The thread reads through a connection of its own, as this user.
