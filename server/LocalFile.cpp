@@ -547,7 +547,28 @@ std::int64_t LocalFile::modificationTime(const fs::path& file) {
     return st.st_mtim.tv_sec;
 }
 
+namespace {
+
+// An absolute path that normalising would leave as it is: the usual case, a local spec the
+// server made, and one that every per-file call of a run hands in.
+bool isNormalAbsolute(std::string_view p) {
+    if (p.empty() || p.front() != '/' || (p.size() > 1 && p.back() == '/') ||
+        p.find('\\') != std::string_view::npos || p.find("//") != std::string_view::npos)
+        return false;
+    for (std::size_t i = p.find("/."); i != std::string_view::npos; i = p.find("/.", i + 1)) {
+        const std::string_view rest = p.substr(i + 2);
+        if (rest.empty() || rest.front() == '/' ||
+            (rest.front() == '.' && (rest.size() == 1 || rest[1] == '/')))
+            return false; // a "." or ".." component
+    }
+    return true;
+}
+
+} // namespace
+
 fs::path LocalFile::normalize(const std::string& path) {
+    if (isNormalAbsolute(path))
+        return fs::path(path);
     std::string p = path;
     for (char& c : p)
         if (c == '\\')

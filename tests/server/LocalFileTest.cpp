@@ -189,6 +189,10 @@ TEST_F(LocalFileTest, NormalizeAcceptsBothSeparators) {
     EXPECT_EQ(LocalFile::normalize("/"), fs::path("/"));
     EXPECT_TRUE(LocalFile::normalize("rel/x").is_absolute());
     EXPECT_TRUE(LocalFile::normalize("").empty());
+    // Names that only look like "." or ".." stay; the components themselves go.
+    for (const char* path : {"/a/.hidden", "/a/..b", "/a/b..", "/a/./b", "/a/../b", "/a/b/.",
+                             "/a/b/..", "/a//b", "/.", "/..", "/a/.b/./c"})
+        EXPECT_EQ(LocalFile::normalize(path), fs::path(path).lexically_normal()) << path;
 }
 
 } // namespace
