@@ -192,6 +192,9 @@ std::optional<LocalFile::WrittenAhead> CopyAhead::write(const Job& job, Key& key
     std::optional<LocalFile::WrittenAhead> copy;
     s.store.read([&] {
         copy.reset();
+        // An undo that leaves the local copy writes none.
+        if (job.replacing && (job.flags & kMaskLocalCopy) == FlagLeaveLocal)
+            return;
         const auto file = lookup(job.spec);
         if (!file || file->isProject())
             return;
