@@ -53,6 +53,25 @@ CopyAhead::~CopyAhead() {
     changed_.notify_all();
     if (thread_.joinable())
         thread_.join();
+    removeAll(removals_);
+}
+
+void CopyAhead::removeAll(const std::vector<std::filesystem::path>& files) {
+    std::error_code ignored; // one left behind is a stale temporary, which the sweep takes
+    for (const std::filesystem::path& file : files)
+        std::filesystem::remove(file, ignored);
+}
+
+void CopyAhead::removeLater(const std::filesystem::path& file) {
+    {
+        std::lock_guard lock(mutex_);
+        if (thread_.joinable() && !broken_ && !stopping_) {
+            removals_.push_back(file);
+            changed_.notify_all();
+            return;
+        }
+    }
+    removeAll({file});
 }
 
 void CopyAhead::announce(std::vector<std::string> specs, std::int32_t flags, bool replacing) {
@@ -144,10 +163,18 @@ void CopyAhead::writeAnnounced() {
         // so that a get seldom has to wait for a copy being written.
         auto start = [&] { return std::max(next_, first_ + kLead); };
         changed_.wait(lock, [&] {
-            return stopping_ || (taking_ && start() < jobs_.size() && untaken_ < kWindow);
+            return stopping_ || !removals_.empty() ||
+                   (taking_ && start() < jobs_.size() && untaken_ < kWindow);
         });
         if (stopping_)
             return;
+        if (!removals_.empty()) {
+            const std::vector<std::filesystem::path> files = std::exchange(removals_, {});
+            lock.unlock();
+            removeAll(files);
+            lock.lock();
+            continue;
+        }
         const std::uint64_t sequence = start();
         next_ = sequence + 1;
         Job& queued = *job(sequence);

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -63,6 +64,9 @@ public:
     // before it are given up: gets follow their announcements in order.
     std::optional<LocalFile::WrittenAhead> take(const std::string& spec, const Key& key);
 
+    // Removes the file on the thread, before its next copy; at the latest when the run ends.
+    void removeLater(const std::filesystem::path& file);
+
 private:
     enum class State { Waiting, Writing, Done };
     struct Job {
@@ -77,6 +81,7 @@ private:
     // Starts the thread at the first get; false when it cannot be.
     bool start();
     void work();
+    static void removeAll(const std::vector<std::filesystem::path>& files);
     void writeAnnounced();
     // Writes one announced copy; none when it is not to be written ahead.
     std::optional<LocalFile::WrittenAhead> write(const Job& job, Key& key);
@@ -93,6 +98,7 @@ private:
     std::optional<ItemRef> project_;
     std::mutex mutex_;
     std::condition_variable changed_;
+    std::vector<std::filesystem::path> removals_;
     std::vector<Job> jobs_;   // by sequence number, all kept until the run ends
     std::uint64_t first_ = 0; // the first job not yet taken or given up
     std::uint64_t next_ = 0;  // of the first job not yet begun

@@ -242,7 +242,9 @@ void FileOperations::writeVersion(const ItemRef& file, const VersionRow& version
         (known->kind == LocalFile::Kind::Missing || known->kind == LocalFile::Kind::Plain))
         if (auto copy = ahead->take(file.spec,
                                     {path, version.contentId, readOnly, options.modificationTime}))
-            placed = LocalFile::placeAhead(*copy, path, options, *known);
+            placed = LocalFile::placeAhead(
+                *copy, path, options, *known,
+                [ahead](const std::filesystem::path& old) { ahead->removeLater(old); });
     const LocalFile::Status written =
         placed
             ? *placed

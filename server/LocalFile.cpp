@@ -294,9 +294,10 @@ bool linkUnnamed(PendingFile& file, const fs::path& target, bool taken = false) 
     }
 }
 
-// Swaps the new file in and removes the old one. False where the swap cannot be made (the
-// file system has no swap, or the target went), with nothing changed.
-bool swapIn(const fs::path& temp, const fs::path& target) {
+// Swaps the new file in and removes the old one, or hands it to `removeLater`. False where the
+// swap cannot be made (the file system has no swap, or the target went), with nothing changed.
+bool swapIn(const fs::path& temp, const fs::path& target,
+            const LocalFile::RemoveLater& removeLater) {
     if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) != 0)
         return false;
     struct stat st {};
@@ -306,12 +307,16 @@ bool swapIn(const fs::path& temp, const fs::path& target) {
         errno = EISDIR;
         throw fileError("Cannot replace", target);
     }
-    ::unlink(temp.c_str());
+    if (removeLater)
+        removeLater(temp);
+    else
+        ::unlink(temp.c_str());
     return true;
 }
 
-void moveIn(const fs::path& temp, const fs::path& target, bool swap) {
-    if (swap && swapIn(temp, target))
+void moveIn(const fs::path& temp, const fs::path& target, bool swap,
+            const LocalFile::RemoveLater& removeLater = {}) {
+    if (swap && swapIn(temp, target, removeLater))
         return;
     if (::rename(temp.c_str(), target.c_str()) != 0)
         throw fileError("Cannot replace", target);
@@ -436,7 +441,8 @@ std::optional<LocalFile::WrittenAhead> LocalFile::writeAhead(const fs::path& tar
 
 std::optional<LocalFile::Status> LocalFile::placeAhead(WrittenAhead& copy, const fs::path& target,
                                                        const WriteOptions& options,
-                                                       const Status& existing) {
+                                                       const Status& existing,
+                                                       const RemoveLater& removeLater) {
     refuseSpecial(existing.kind, target);
     // Written for a missing file: a file there keeps its permissions, as writeAtomically's do.
     const mode_t mode = targetMode(existing, options.readOnly);
@@ -454,7 +460,8 @@ std::optional<LocalFile::Status> LocalFile::placeAhead(WrittenAhead& copy, const
         if (rc != 0)
             throw fileError("Cannot write", target);
         if (!file.temp.empty())
-            moveIn(file.temp, target, options.rebuildable && existing.kind == Kind::Plain);
+            moveIn(file.temp, target, options.rebuildable && existing.kind == Kind::Plain,
+                   removeLater);
     } catch (...) {
         if (!file.temp.empty())
             ::unlink(file.temp.c_str());

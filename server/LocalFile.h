@@ -124,11 +124,15 @@ public:
     static std::optional<WrittenAhead> writeAhead(const std::filesystem::path& target,
                                                   const Producer& produce,
                                                   const WriteOptions& options);
+    // Removes a file that is no longer wanted, now or a little later.
+    using RemoveLater = std::function<void(const std::filesystem::path& file)>;
     // Puts a copy written ahead in the target's place, as writeAtomically would put its new
     // file over what a look at the target found (`existing`); none, with nothing changed, where
-    // the file system takes no link to it.
+    // the file system takes no link to it. A file it swaps out goes to `removeLater` when given:
+    // until it is removed it is a temporary, which the sweep takes once it is stale.
     static std::optional<Status> placeAhead(WrittenAhead& copy, const std::filesystem::path& target,
-                                            const WriteOptions& options, const Status& existing);
+                                            const WriteOptions& options, const Status& existing,
+                                            const RemoveLater& removeLater = {});
 
 private:
     // One attempt at writeAtomically, through an unnamed file where one can be linked in; none
