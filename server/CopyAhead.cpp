@@ -185,10 +185,7 @@ void CopyAhead::writeAnnounced() {
         std::optional<LocalFile::WrittenAhead> copy;
         bool noFolder = false;
         try {
-            copy = write(announced, key);
-            noFolder = !copy && !key.path.empty() &&
-                       LocalFile::kind(std::filesystem::path(key.path).parent_path()) ==
-                           LocalFile::Kind::Missing;
+            copy = write(announced, key, noFolder);
         } catch (...) {
             // The get itself writes the copy and reports what goes wrong.
             copy.reset();
@@ -214,11 +211,12 @@ void CopyAhead::writeAnnounced() {
     }
 }
 
-std::optional<LocalFile::WrittenAhead> CopyAhead::write(const Job& job, Key& key) {
+std::optional<LocalFile::WrittenAhead> CopyAhead::write(const Job& job, Key& key, bool& noFolder) {
     Session& s = *reader_;
     std::optional<LocalFile::WrittenAhead> copy;
     s.store.read([&] {
         copy.reset();
+        noFolder = false;
         // An undo that leaves the local copy writes none.
         if (job.replacing && (job.flags & kMaskLocalCopy) == FlagLeaveLocal)
             return;
@@ -248,6 +246,8 @@ std::optional<LocalFile::WrittenAhead> CopyAhead::write(const Job& job, Key& key
                                        });
             },
             options);
+        noFolder = !copy && LocalFile::kind(std::filesystem::path(key.path).parent_path()) ==
+                                LocalFile::Kind::Missing;
     });
     return copy;
 }

@@ -83,8 +83,9 @@ private:
     void work();
     static void removeAll(const std::vector<std::filesystem::path>& files);
     void writeAnnounced();
-    // Writes one announced copy; none when it is not to be written ahead.
-    std::optional<LocalFile::WrittenAhead> write(const Job& job, Key& key);
+    // Writes one announced copy; none when it is not to be written ahead, or could not be
+    // because its folder is not there yet (`noFolder`).
+    std::optional<LocalFile::WrittenAhead> write(const Job& job, Key& key, bool& noFolder);
     // The file at spec, as the thread's connection sees it; none for a deleted one.
     std::optional<ItemRef> lookup(const std::string& spec);
     // Spins a little while the job of that sequence number is being finished.

@@ -250,6 +250,11 @@ PendingFile openPending(const fs::path& folder, const fs::path& target, bool unn
     return openNamed(folder, target, mode);
 }
 
+// The folder a target is written into.
+fs::path folderOf(const fs::path& target) {
+    return target.parent_path().empty() ? fs::path(".") : target.parent_path();
+}
+
 std::string descriptorPath(int fd) {
     return "/proc/self/fd/" + std::to_string(fd);
 }
@@ -282,7 +287,7 @@ bool linkUnnamed(PendingFile& file, const fs::path& target, bool taken = false) 
         if (errno != EEXIST)
             return false;
     }
-    const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+    const fs::path folder = folderOf(target);
     for (int attempt = 0;; ++attempt) {
         const fs::path temp = folder / temporaryName(target.filename().string());
         if (linkDescriptor(file.fd, temp)) {
@@ -320,6 +325,21 @@ void moveIn(const fs::path& temp, const fs::path& target, bool swap,
         return;
     if (::rename(temp.c_str(), target.c_str()) != 0)
         throw fileError("Cannot replace", target);
+}
+
+// Gives the complete file the target's name and closes it (file.fd is then -1). False, with the
+// file open and nothing changed, where an unnamed file cannot be linked. `taken`: a file is
+// known to have the target's name. On a failure the caller closes what is open and removes
+// file.temp.
+bool putInPlace(PendingFile& file, const fs::path& target, bool swap, bool taken,
+                const LocalFile::RemoveLater& removeLater = {}) {
+    if (file.temp.empty() && !linkUnnamed(file, target, taken))
+        return false;
+    if (::close(std::exchange(file.fd, -1)) != 0)
+        throw fileError("Cannot write", target);
+    if (!file.temp.empty())
+        moveIn(file.temp, target, swap, removeLater);
+    return true;
 }
 
 mode_t targetMode(const LocalFile::Status& existing, bool readOnly) {
@@ -382,22 +402,16 @@ std::optional<LocalFile::Status> LocalFile::writeVia(const fs::path& target,
                                                      const Producer& produce,
                                                      const WriteOptions& options,
                                                      const Status& existing, bool unnamed) {
-    const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+    const fs::path folder = folderOf(target);
     const mode_t mode = targetMode(existing, options.readOnly);
     PendingFile file = openPending(folder, target, unnamed && existing.kind != Kind::Plain, mode);
     Status written;
     try {
         written = fillPending(file.fd, target, produce, options, mode);
-        if (file.temp.empty() && !linkUnnamed(file, target)) {
+        if (!putInPlace(file, target, options.rebuildable && existing.kind == Kind::Plain, false)) {
             ::close(file.fd);
             return std::nullopt;
         }
-        const int rc = ::close(file.fd);
-        file.fd = -1;
-        if (rc != 0)
-            throw fileError("Cannot write", target);
-        if (!file.temp.empty())
-            moveIn(file.temp, target, options.rebuildable && existing.kind == Kind::Plain);
     } catch (...) {
         if (file.fd >= 0)
             ::close(file.fd);
@@ -429,7 +443,7 @@ LocalFile::WrittenAhead& LocalFile::WrittenAhead::operator=(WrittenAhead&& other
 std::optional<LocalFile::WrittenAhead> LocalFile::writeAhead(const fs::path& target,
                                                              const Producer& produce,
                                                              const WriteOptions& options) {
-    const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+    const fs::path folder = folderOf(target);
     const mode_t mode = targetMode(Status{}, options.readOnly);
     const int fd = openUnnamed(folder, mode);
     if (fd < 0)
@@ -453,20 +467,19 @@ std::optional<LocalFile::Status> LocalFile::placeAhead(WrittenAhead& copy, const
         copy.status_.writable = (mode & 0222) != 0;
     }
     PendingFile file{copy.fd_, {}};
-    if (!linkUnnamed(file, target, existing.kind == Kind::Plain))
-        return std::nullopt;
-    const int rc = ::close(std::exchange(copy.fd_, -1));
+    bool placed = false;
     try {
-        if (rc != 0)
-            throw fileError("Cannot write", target);
-        if (!file.temp.empty())
-            moveIn(file.temp, target, options.rebuildable && existing.kind == Kind::Plain,
-                   removeLater);
+        placed = putInPlace(file, target, options.rebuildable && existing.kind == Kind::Plain,
+                            existing.kind == Kind::Plain, removeLater);
     } catch (...) {
+        copy.fd_ = file.fd; // still the copy's while it is open
         if (!file.temp.empty())
             ::unlink(file.temp.c_str());
         throw;
     }
+    copy.fd_ = file.fd;
+    if (!placed)
+        return std::nullopt;
     return copy.status_;
 }
 

@@ -1,5 +1,7 @@
 #include "UnitFileList.h"
 
+#include "VssPath.h"
+
 #include <ui/Application.h>
 
 #include <system/Paths.h>
@@ -203,13 +205,11 @@ void TFormFileList::ReadProject() {
 }
 
 void TFormFileList::AnnounceCalls(VssRun& run, vss::VSSCopyCall call) {
-    std::string project = ProjectItem.spec();
-    if (project.empty() || project.back() != '/')
-        project += '/';
+    const std::string project = ProjectItem.spec();
     std::vector<std::string> specs;
     for (int row = 0; row < ListBoxFileList->count(); ++row)
         if (const QListWidgetItem* entry = ListBoxFileList->item(row); entry->isSelected())
-            specs.push_back(project + entry->text().toStdString());
+            specs.push_back(JoinVssPath(project, entry->text().toStdString()));
     run.announce(call, specs, OperationFlags());
 }
 
