@@ -140,6 +140,7 @@ void Session::announce(bool replacing, std::vector<std::string> specs, std::int3
         copyAhead_ = std::make_unique<CopyAhead>([location = location_, user = user_] {
             auto reader = std::make_unique<Session>(location);
             reader->user_ = user;
+            reader->store.mapForReading();
             return reader;
         });
     copyAhead_->announce(std::move(specs), flags, replacing);

@@ -14,6 +14,7 @@ namespace vss::server {
 
 namespace {
 constexpr int kBusyTimeoutMs = 30000;
+constexpr std::int64_t kMappedBytes = std::int64_t{256} << 20;
 constexpr int kAttempts = 50;
 
 std::string uri(const std::filesystem::path& file) {
@@ -169,6 +170,11 @@ bool Store::connect(const std::string& name, int flags) {
             return false;
     return (flags & SQLITE_OPEN_CREATE) == 0 ||
            sqlite3_exec(db_, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+void Store::mapForReading() {
+    // The map only reserves addresses; a larger store is read the usual way beyond it.
+    exec("PRAGMA mmap_size = " + std::to_string(kMappedBytes));
 }
 
 void Store::close() {

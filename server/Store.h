@@ -80,6 +80,9 @@ public:
     // A cached statement; when the cached one is in use (nested iteration) a fresh one.
     Statement prepare(const std::string& sql);
     void exec(const std::string& sql);
+    // Reads the file through a memory map rather than copies in the connection's own cache: for
+    // a connection that reads much of the store once, as a run's copying thread does.
+    void mapForReading();
 
     // Runs body in one write transaction (BEGIN IMMEDIATE ... COMMIT), retried whole on busy,
     // rolled back on any failure, and on disk before it returns. A nested call joins the outer
