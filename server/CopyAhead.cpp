@@ -35,6 +35,7 @@ CopyAhead::CopyAhead(OpenReader openReader) : openReader_(std::move(openReader))
 bool CopyAhead::start() {
     try {
         reader_ = openReader_();
+        threadWriter_.session = reader_.get();
         thread_ = std::thread([this] { work(); });
         return true;
     } catch (const std::exception&) {
@@ -93,7 +94,8 @@ CopyAhead::Job* CopyAhead::job(std::uint64_t sequence) {
     return &jobs_[static_cast<std::size_t>(sequence)];
 }
 
-std::optional<LocalFile::WrittenAhead> CopyAhead::take(const std::string& spec, const Key& key) {
+std::optional<LocalFile::WrittenAhead> CopyAhead::take(Session& getter, const std::string& spec,
+                                                       const Key& key) {
     std::unique_lock lock(mutex_);
     // The thread and its connection cost a run that writes no new copy nothing.
     if (broken_ || (!thread_.joinable() && !start()))
@@ -111,13 +113,7 @@ std::optional<LocalFile::WrittenAhead> CopyAhead::take(const std::string& spec, 
         }
     first_ = static_cast<std::uint64_t>(found - jobs_.begin());
     next_ = std::max(next_, first_);
-    if (found->state == State::Writing) {
-        // The copy is about done: waking from a sleep would take longer than a short spin.
-        lock.unlock();
-        awaitBriefly(first_);
-        lock.lock();
-        changed_.wait(lock, [&] { return jobs_[first_].state != State::Writing; });
-    }
+    awaitCopy(lock, getter);
     std::optional<LocalFile::WrittenAhead> copy = std::exchange(jobs_[first_].copy, std::nullopt);
     const Key written = jobs_[first_].key;
     ++first_;
@@ -129,6 +125,33 @@ std::optional<LocalFile::WrittenAhead> CopyAhead::take(const std::string& spec, 
     if (!copy || !(written == key))
         return std::nullopt;
     return copy;
+}
+
+void CopyAhead::awaitCopy(std::unique_lock<std::mutex>& lock, Session& getter) {
+    bool helping = true;
+    while (jobs_[first_].state == State::Writing) {
+        // Rather than wait idle, the get writes a later copy itself; not again where a folder
+        // was missing.
+        if (const auto later = nextToBegin(1); helping && later) {
+            getterWriter_.session = &getter;
+            helping = writeJob(lock, getterWriter_, *later);
+            continue;
+        }
+        // The copy is about done: waking from a sleep would take longer than a short spin.
+        lock.unlock();
+        awaitBriefly(first_);
+        lock.lock();
+        changed_.wait(lock, [&] {
+            return jobs_[first_].state != State::Writing || (helping && nextToBegin(1));
+        });
+    }
+}
+
+std::optional<std::uint64_t> CopyAhead::nextToBegin(std::uint64_t lead) const {
+    const std::uint64_t sequence = std::max(next_, first_ + lead);
+    if (sequence >= jobs_.size() || untaken_ >= kWindow)
+        return std::nullopt;
+    return sequence;
 }
 
 void CopyAhead::awaitBriefly(std::uint64_t sequence) const {
@@ -161,10 +184,8 @@ void CopyAhead::writeAnnounced() {
     for (;;) {
         // The gets write the copies they reach before this thread: it keeps a lead on them,
         // so that a get seldom has to wait for a copy being written.
-        auto start = [&] { return std::max(next_, first_ + kLead); };
         changed_.wait(lock, [&] {
-            return stopping_ || !removals_.empty() ||
-                   (taking_ && start() < jobs_.size() && untaken_ < kWindow);
+            return stopping_ || !removals_.empty() || (taking_ && nextToBegin(kLead));
         });
         if (stopping_)
             return;
@@ -175,44 +196,53 @@ void CopyAhead::writeAnnounced() {
             lock.lock();
             continue;
         }
-        const std::uint64_t sequence = start();
-        next_ = sequence + 1;
-        Job& queued = *job(sequence);
-        queued.state = State::Writing;
-        const Job announced{queued.spec, queued.flags, queued.replacing, State::Writing, {}, {}};
-        lock.unlock();
-        Key key;
-        std::optional<LocalFile::WrittenAhead> copy;
-        bool noFolder = false;
-        try {
-            copy = write(announced, key, noFolder);
-        } catch (...) {
-            // The get itself writes the copy and reports what goes wrong.
-            copy.reset();
-        }
-        lock.lock();
-        if (Job* again = job(sequence); again && noFolder) {
-            // The first get makes the folder: wait for the next one, then try again.
-            again->state = State::Waiting;
-            next_ = std::min(next_, sequence);
-            taking_ = false;
-            continue;
-        }
-        finished_.store(sequence + 1, std::memory_order_release);
-        if (Job* done = job(sequence)) {
-            done->state = State::Done;
-            done->key = std::move(key);
-            if (copy) {
-                done->copy = std::move(copy);
-                ++untaken_;
-            }
-        }
+        const std::uint64_t sequence = *nextToBegin(kLead);
+        if (writeJob(lock, threadWriter_, sequence))
+            finished_.store(sequence + 1, std::memory_order_release);
+        else
+            taking_ = false; // the first get makes the folder: wait for the next one
         changed_.notify_all();
     }
 }
 
-std::optional<LocalFile::WrittenAhead> CopyAhead::write(const Job& job, Key& key, bool& noFolder) {
-    Session& s = *reader_;
+bool CopyAhead::writeJob(std::unique_lock<std::mutex>& lock, Writer& writer,
+                         std::uint64_t sequence) {
+    next_ = sequence + 1;
+    Job& queued = *job(sequence);
+    queued.state = State::Writing;
+    const Job announced{queued.spec, queued.flags, queued.replacing, State::Writing, {}, {}};
+    lock.unlock();
+    Key key;
+    std::optional<LocalFile::WrittenAhead> copy;
+    bool noFolder = false;
+    try {
+        copy = write(writer, announced, key, noFolder);
+    } catch (...) {
+        // The get itself writes the copy and reports what goes wrong.
+        copy.reset();
+    }
+    lock.lock();
+    Job* done = job(sequence);
+    if (done && noFolder) {
+        // Tried again once a get has made the folder.
+        done->state = State::Waiting;
+        next_ = std::min(next_, sequence);
+        return false;
+    }
+    if (done) {
+        done->state = State::Done;
+        done->key = std::move(key);
+        if (copy) {
+            done->copy = std::move(copy);
+            ++untaken_;
+        }
+    }
+    return true;
+}
+
+std::optional<LocalFile::WrittenAhead> CopyAhead::write(Writer& writer, const Job& job, Key& key,
+                                                        bool& noFolder) {
+    Session& s = *writer.session;
     std::optional<LocalFile::WrittenAhead> copy;
     s.store.read([&] {
         copy.reset();
@@ -220,7 +250,7 @@ std::optional<LocalFile::WrittenAhead> CopyAhead::write(const Job& job, Key& key
         // An undo that leaves the local copy writes none.
         if (job.replacing && (job.flags & kMaskLocalCopy) == FlagLeaveLocal)
             return;
-        const auto file = lookup(job.spec);
+        const auto file = lookup(writer, job.spec);
         if (!file || file->isProject())
             return;
         const VersionRow latest = s.items.latestContent(file->id);
@@ -252,19 +282,19 @@ std::optional<LocalFile::WrittenAhead> CopyAhead::write(const Job& job, Key& key
     return copy;
 }
 
-std::optional<ItemRef> CopyAhead::lookup(const std::string& spec) {
+std::optional<ItemRef> CopyAhead::lookup(Writer& writer, const std::string& spec) {
     // The files of a run mostly share their project: it is looked up once.
     const std::size_t slash = spec.rfind('/');
     if (slash == std::string::npos || slash + 1 == spec.size())
         return std::nullopt;
     const std::string projectSpec = slash <= 1 ? spec.substr(0, slash + 1) : spec.substr(0, slash);
-    if (projectSpec != projectSpec_) {
-        project_ = reader_->items.lookup(projectSpec, false);
-        projectSpec_ = projectSpec;
+    if (projectSpec != writer.projectSpec) {
+        writer.project = writer.session->items.lookup(projectSpec, false);
+        writer.projectSpec = projectSpec;
     }
-    if (!project_ || !project_->isProject())
+    if (!writer.project || !writer.project->isProject())
         return std::nullopt;
-    auto file = reader_->items.child(*project_, spec.substr(slash + 1));
+    auto file = writer.session->items.child(*writer.project, spec.substr(slash + 1));
     if (!file || file->deleted)
         return std::nullopt;
     return file;

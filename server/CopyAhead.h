@@ -61,8 +61,10 @@ public:
     // The copy written ahead for the file at `spec`, waiting while it is being written; none
     // when the file was not announced, its copy could not be written ahead, or it was written
     // for another path, from another version or with other options. The copies announced
-    // before it are given up: gets follow their announcements in order.
-    std::optional<LocalFile::WrittenAhead> take(const std::string& spec, const Key& key);
+    // before it are given up: gets follow their announcements in order. While it waits, the
+    // get writes copies announced after it itself, through its own session `getter`.
+    std::optional<LocalFile::WrittenAhead> take(Session& getter, const std::string& spec,
+                                                const Key& key);
 
     // Removes the file on the thread, before its next copy; at the latest when the run ends.
     void removeLater(const std::filesystem::path& file);
@@ -78,16 +80,31 @@ private:
         std::optional<LocalFile::WrittenAhead> copy;
     };
 
+    // A session that writes copies ahead, with the project it looked at last.
+    struct Writer {
+        Session* session = nullptr;
+        std::string projectSpec;
+        std::optional<ItemRef> project;
+    };
+
     // Starts the thread at the first get; false when it cannot be.
     bool start();
     void work();
     static void removeAll(const std::vector<std::filesystem::path>& files);
     void writeAnnounced();
+    // Writes the copy of the job of that sequence number, begun under the lock, which is
+    // released meanwhile; false when its folder was not there yet, and the job waits again.
+    bool writeJob(std::unique_lock<std::mutex>& lock, Writer& writer, std::uint64_t sequence);
     // Writes one announced copy; none when it is not to be written ahead, or could not be
     // because its folder is not there yet (`noFolder`).
-    std::optional<LocalFile::WrittenAhead> write(const Job& job, Key& key, bool& noFolder);
-    // The file at spec, as the thread's connection sees it; none for a deleted one.
-    std::optional<ItemRef> lookup(const std::string& spec);
+    std::optional<LocalFile::WrittenAhead> write(Writer& writer, const Job& job, Key& key,
+                                                 bool& noFolder);
+    // The file at spec, as the writer's session sees it; none for a deleted one.
+    static std::optional<ItemRef> lookup(Writer& writer, const std::string& spec);
+    // The next job to begin, if any and there is room for its copy.
+    std::optional<std::uint64_t> nextToBegin(std::uint64_t lead) const;
+    // Waits until the copy of the next get, being written, is done.
+    void awaitCopy(std::unique_lock<std::mutex>& lock, Session& getter);
     // Spins a little while the job of that sequence number is being finished.
     void awaitBriefly(std::uint64_t sequence) const;
     // The job of that sequence number, if it is still queued.
@@ -95,8 +112,8 @@ private:
 
     OpenReader openReader_;
     std::unique_ptr<Session> reader_;
-    std::string projectSpec_; // the thread's last project, and what it found there
-    std::optional<ItemRef> project_;
+    Writer threadWriter_; // the thread's session
+    Writer getterWriter_; // the gets' own, while they wait
     std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<std::filesystem::path> removals_;
@@ -108,8 +125,9 @@ private:
     bool taking_ = false;
     bool stopping_ = false;
     bool broken_ = false; // the thread could not read the store: nothing is written ahead
-    std::atomic<std::uint64_t> finished_{0}; // past the sequence number of the last job done
-    std::atomic<bool> abandon_{false};       // read by the thread while it writes, without the lock
+    // Past the sequence number of the thread's last job done; the gets write theirs at once.
+    std::atomic<std::uint64_t> finished_{0};
+    std::atomic<bool> abandon_{false}; // read by the thread while it writes, without the lock
     std::thread thread_;
 };
 

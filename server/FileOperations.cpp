@@ -240,7 +240,7 @@ void FileOperations::writeVersion(const ItemRef& file, const VersionRow& version
     if (CopyAhead* ahead = s_.copyAhead();
         ahead && known &&
         (known->kind == LocalFile::Kind::Missing || known->kind == LocalFile::Kind::Plain))
-        if (auto copy = ahead->take(file.spec,
+        if (auto copy = ahead->take(s_, file.spec,
                                     {path, version.contentId, readOnly, options.modificationTime}))
             placed = LocalFile::placeAhead(
                 *copy, path, options, *known,
