@@ -211,12 +211,13 @@ bool CopyAhead::writeJob(std::unique_lock<std::mutex>& lock, Writer& writer,
     Job& queued = *job(sequence);
     queued.state = State::Writing;
     const Job announced{queued.spec, queued.flags, queued.replacing, State::Writing, {}, {}};
+    const std::size_t following = jobs_.size() - static_cast<std::size_t>(sequence);
     lock.unlock();
     Key key;
     std::optional<LocalFile::WrittenAhead> copy;
     bool noFolder = false;
     try {
-        copy = write(writer, announced, key, noFolder);
+        copy = write(writer, announced, key, noFolder, following);
     } catch (...) {
         // The get itself writes the copy and reports what goes wrong.
         copy.reset();
@@ -241,7 +242,7 @@ bool CopyAhead::writeJob(std::unique_lock<std::mutex>& lock, Writer& writer,
 }
 
 std::optional<LocalFile::WrittenAhead> CopyAhead::write(Writer& writer, const Job& job, Key& key,
-                                                        bool& noFolder) {
+                                                        bool& noFolder, std::size_t following) {
     Session& s = *writer.session;
     std::optional<LocalFile::WrittenAhead> copy;
     s.store.read([&] {
@@ -256,8 +257,7 @@ std::optional<LocalFile::WrittenAhead> CopyAhead::write(Writer& writer, const Jo
         const VersionRow latest = s.items.latestContent(file->id);
         key.path = s.localSpec(*file);
         // A get writes only over a missing copy: an existing one may hold work or be current.
-        if (key.path.empty() ||
-            (!job.replacing && LocalFile::kind(key.path) != LocalFile::Kind::Missing))
+        if (key.path.empty() || (!job.replacing && !missing(writer, key.path, following)))
             return;
         const bool readOnly = (job.flags & kMaskReadOnly) != FlagWritable;
         const LocalFile::WriteOptions options =
@@ -278,8 +278,26 @@ std::optional<LocalFile::WrittenAhead> CopyAhead::write(Writer& writer, const Jo
             options);
         noFolder = !copy && LocalFile::kind(std::filesystem::path(key.path).parent_path()) ==
                                 LocalFile::Kind::Missing;
+        if (noFolder)
+            writer.listedFolder.reset(); // listed again once it is made
     });
     return copy;
+}
+
+bool CopyAhead::missing(Writer& writer, const std::string& path, std::size_t following) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return LocalFile::kind(path) == LocalFile::Kind::Missing;
+    const std::string folder = path.substr(0, std::max<std::size_t>(slash, 1));
+    if (writer.listedFolder != folder) {
+        // A listing pays where it replaces more than a few looks: a folder with many more
+        // entries than copies to come is not listed.
+        writer.names = LocalFile::names(folder, 4 * following + 64);
+        writer.listedFolder = folder;
+    }
+    if (!writer.names)
+        return LocalFile::kind(path) == LocalFile::Kind::Missing;
+    return !writer.names->contains(path.substr(slash + 1));
 }
 
 std::optional<ItemRef> CopyAhead::lookup(Writer& writer, const std::string& spec) {

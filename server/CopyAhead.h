@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <unordered_set>
 #include <vector>
 
 namespace vss::server {
@@ -85,6 +86,9 @@ private:
         Session* session = nullptr;
         std::string projectSpec;
         std::optional<ItemRef> project;
+        // The folder it listed last and the names there, none when there were too many.
+        std::optional<std::string> listedFolder;
+        std::optional<std::unordered_set<std::string>> names;
     };
 
     // Starts the thread at the first get; false when it cannot be.
@@ -98,7 +102,10 @@ private:
     // Writes one announced copy; none when it is not to be written ahead, or could not be
     // because its folder is not there yet (`noFolder`).
     std::optional<LocalFile::WrittenAhead> write(Writer& writer, const Job& job, Key& key,
-                                                 bool& noFolder);
+                                                 bool& noFolder, std::size_t following);
+    // Whether no file has that path, as far as the writer knows: a folder is listed once
+    // rather than each of the `following` copies looked for on their own.
+    static bool missing(Writer& writer, const std::string& path, std::size_t following);
     // The file at spec, as the writer's session sees it; none for a deleted one.
     static std::optional<ItemRef> lookup(Writer& writer, const std::string& spec);
     // The next job to begin, if any and there is room for its copy.

@@ -503,6 +503,25 @@ std::vector<fs::path> LocalFile::removeStaleTemporaries(const fs::path& folder,
     return removed;
 }
 
+std::optional<std::unordered_set<std::string>> LocalFile::names(const fs::path& folder,
+                                                                std::size_t limit) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return errno == ENOENT ? std::optional<std::unordered_set<std::string>>(std::in_place)
+                               : std::nullopt;
+    std::optional<std::unordered_set<std::string>> found(std::in_place);
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (found->size() >= limit)
+            break;
+        found->emplace(entry->d_name);
+    }
+    if (errno != 0 || found->size() >= limit)
+        found.reset();
+    ::closedir(dir);
+    return found;
+}
+
 std::vector<LocalFile::Temporary> LocalFile::listTemporaries(const fs::path& folder) {
     std::vector<Temporary> found;
     DIR* dir = ::opendir(folder.c_str());

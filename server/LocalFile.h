@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace vss::server {
@@ -100,6 +101,11 @@ public:
                                   const WriteOptions& options);
 
     static Kind kind(const std::filesystem::path& file);
+
+    // The names in a folder, from one listing: empty for a missing folder, none for one that
+    // holds more than `limit` entries or cannot be read.
+    static std::optional<std::unordered_set<std::string>> names(const std::filesystem::path& folder,
+                                                                std::size_t limit);
 
     // A complete copy in an unnamed file of its target's folder, written ahead of the call that
     // names it; it vanishes, leaving nothing behind, when it is dropped or its process dies.

@@ -195,4 +195,22 @@ TEST_F(LocalFileTest, NormalizeAcceptsBothSeparators) {
         EXPECT_EQ(LocalFile::normalize(path), fs::path(path).lexically_normal()) << path;
 }
 
+TEST_F(LocalFileTest, NamesListAFolderUpToALimit) {
+    for (const char* name : {"a", "b"})
+        LocalFile::writeAtomically(dir_ / name, text(name), {});
+    fs::create_directory(dir_ / "sub");
+    const auto listed = LocalFile::names(dir_, 10);
+    ASSERT_TRUE(listed);
+    for (const char* name : {"a", "b", "sub"})
+        EXPECT_TRUE(listed->contains(name)) << name;
+    EXPECT_FALSE(listed->contains("c"));
+    // Too many entries, or a file in place of the folder: nothing is known.
+    EXPECT_FALSE(LocalFile::names(dir_, 3));
+    EXPECT_FALSE(LocalFile::names(dir_ / "a", 10));
+    // A missing folder has no names.
+    const auto none = LocalFile::names(dir_ / "missing", 10);
+    ASSERT_TRUE(none);
+    EXPECT_TRUE(none->empty());
+}
+
 } // namespace
