@@ -53,14 +53,25 @@ char32_t decodeUtf8(std::string_view s, std::size_t& at) {
     return cp;
 }
 
+// The length of the leading run of ASCII bytes.
+std::size_t asciiPrefix(std::string_view s) {
+    std::size_t n = 0;
+    while (n < s.size() && static_cast<unsigned char>(s[n]) < 0x80)
+        ++n;
+    return n;
+}
+
 using sys::appendUtf8;
 
 } // namespace
 
 std::u16string widen(std::string_view utf8) {
-    std::u16string out;
+    // Names and paths are mostly ASCII: that part is copied as it is.
+    std::size_t at = asciiPrefix(utf8);
+    std::u16string out(utf8.begin(), utf8.begin() + static_cast<std::ptrdiff_t>(at));
+    if (at == utf8.size())
+        return out;
     out.reserve(utf8.size());
-    std::size_t at = 0;
     while (at < utf8.size()) {
         const char32_t cp = decodeUtf8(utf8, at);
         if (cp >= 0x10000) {
@@ -74,9 +85,14 @@ std::u16string widen(std::string_view utf8) {
 }
 
 std::string narrow(std::u16string_view utf16) {
-    std::string out;
-    out.reserve(utf16.size());
-    for (std::size_t i = 0; i < utf16.size(); ++i) {
+    std::size_t i = 0;
+    while (i < utf16.size() && utf16[i] < 0x80)
+        ++i;
+    std::string out(utf16.begin(), utf16.begin() + static_cast<std::ptrdiff_t>(i));
+    if (i == utf16.size())
+        return out;
+    out.reserve(i + 3 * (utf16.size() - i));
+    for (; i < utf16.size(); ++i) {
         const char16_t u = utf16[i];
         char32_t cp = u;
         if (u >= 0xD800 && u <= 0xDBFF) {
