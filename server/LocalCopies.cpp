@@ -19,6 +19,8 @@ std::optional<LocalCopy> LocalCopies::find(std::int64_t userId, const std::strin
 std::optional<LocalCopy> LocalCopies::stored(std::int64_t userId, const std::string& path) {
     if (lastStored_ && lastStored_->first.first == userId && lastStored_->first.second == path)
         return lastStored_->second;
+    if (auto known = storedInFolder(userId, path))
+        return *known;
     auto q = store_.prepare("SELECT item_id, version, mtime, size, inode FROM local_copies "
                             "WHERE user_id = ?1 AND path = ?2");
     q.bind(1, userId).bind(2, path);
@@ -28,6 +30,64 @@ std::optional<LocalCopy> LocalCopies::stored(std::int64_t userId, const std::str
                           q.integer(3), static_cast<std::uint64_t>(q.integer(4))};
     lastStored_.emplace(Key{userId, path}, found);
     return found;
+}
+
+std::optional<std::optional<LocalCopy>> LocalCopies::storedInFolder(std::int64_t userId,
+                                                                    const std::string& path) {
+    const std::optional<Store::RecordStamp> stamp = store_.recordStamp();
+    const std::size_t slash = path.rfind('/');
+    if (!stamp || slash == std::string::npos)
+        return std::nullopt;
+    const std::string folder = path.substr(0, slash);
+    if (folder_.userId != userId || folder_.folder != folder || !(folder_.stamp == *stamp)) {
+        auto asked = std::make_tuple(userId, folder, *stamp);
+        const bool again = lastFolder_ == asked;
+        lastFolder_ = std::move(asked);
+        if (!again)
+            return std::nullopt;
+        readFolder(userId, folder, *stamp);
+    }
+    if (!folder_.complete)
+        return std::nullopt;
+    const auto it = folder_.byName.find(path.substr(slash + 1));
+    if (it == folder_.byName.end())
+        return std::optional<LocalCopy>();
+    return std::optional<LocalCopy>(it->second);
+}
+
+void LocalCopies::readFolder(std::int64_t userId, const std::string& folder,
+                             const Store::RecordStamp& stamp) {
+    folder_ = {userId, folder, stamp, {}, false};
+    // The paths in the folder and below it sort between "folder/" and "folder0".
+    auto q = store_.prepare("SELECT path, item_id, version, mtime, size, inode FROM local_copies "
+                            "WHERE user_id = ?1 AND path > ?2 AND path < ?3 LIMIT ?4");
+    q.bind(1, userId).bind(2, folder + "/").bind(3, folder + "0").bind(4, kFolderLimit + 1);
+    int rows = 0;
+    while (q.step()) {
+        if (++rows > kFolderLimit) {
+            folder_.byName.clear();
+            return;
+        }
+        std::string name = q.text(0).substr(folder.size() + 1);
+        if (name.find('/') != std::string::npos)
+            continue; // below the folder
+        folder_.byName.emplace(std::move(name),
+                               LocalCopy{q.integer(1), static_cast<std::int32_t>(q.integer(2)),
+                                         q.integer(3), q.integer(4),
+                                         static_cast<std::uint64_t>(q.integer(5))});
+    }
+    folder_.complete = true;
+}
+
+void LocalCopies::noteWritten(const std::map<Key, LocalCopy>& written) {
+    if (!folder_.complete)
+        return;
+    for (const auto& [key, copy] : written) {
+        const std::size_t slash = key.second.rfind('/');
+        if (key.first == folder_.userId && slash == folder_.folder.size() &&
+            key.second.compare(0, slash, folder_.folder) == 0)
+            folder_.byName[key.second.substr(slash + 1)] = copy;
+    }
 }
 
 void LocalCopies::record(std::int64_t userId, const std::string& path, const LocalCopy& copy) {
@@ -63,6 +123,7 @@ void LocalCopies::flush() {
             upsert.reset();
         }
     });
+    noteWritten(pending_);
     pending_.clear();
 }
 

@@ -13,6 +13,8 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <tuple>
+#include <unordered_map>
 #include <utility>
 
 namespace vss::server {
@@ -52,11 +54,33 @@ public:
     std::size_t pending() const { return pending_.size(); }
 
 private:
+    // The records of one user's files in one folder, as of one state of the store.
+    struct FolderRecords {
+        std::int64_t userId = 0;
+        std::string folder;
+        Store::RecordStamp stamp;
+        std::unordered_map<std::string, LocalCopy> byName;
+        bool complete = false; // false for a folder with too many records to keep
+    };
+    // Folders with more records than this (those below them included) are read a file at a
+    // time.
+    static constexpr int kFolderLimit = 16384;
+
     std::optional<LocalCopy> stored(std::int64_t userId, const std::string& path);
+    // The stored record as the folder's records read at once have it: when the files of one
+    // folder are asked for in turn, the folder is read at the second. None when not known so.
+    std::optional<std::optional<LocalCopy>> storedInFolder(std::int64_t userId,
+                                                           const std::string& path);
+    void readFolder(std::int64_t userId, const std::string& folder,
+                    const Store::RecordStamp& stamp);
+    // Brings the folder's records up to what this connection has just written.
+    void noteWritten(const std::map<std::pair<std::int64_t, std::string>, LocalCopy>& written);
 
     using Key = std::pair<std::int64_t, std::string>;
     Store& store_;
     std::map<Key, LocalCopy> pending_;
+    FolderRecords folder_;
+    std::optional<std::tuple<std::int64_t, std::string, Store::RecordStamp>> lastFolder_;
     // The stored record looked up last: a get asks for it twice, to judge and to record.
     std::optional<std::pair<Key, std::optional<LocalCopy>>> lastStored_;
 };

@@ -291,6 +291,37 @@ TEST_F(FileOperationsTest, GetIntoAFolderOrTheWorkingFolder) {
     EXPECT_TRUE(fs::exists(mainPath_));
 }
 
+TEST_F(FileOperationsTest, LatestContentsReadTogetherFollowEveryChange) {
+    const std::vector<std::string> names = {"A.txt", "B.txt", "C.txt"};
+    for (const std::string& name : names)
+        add(demo_.get(), write(work() / "Demo" / name, name + " 1\n"));
+    // Gets of a project's files in turn, each into a folder of its own.
+    int round = 0;
+    auto getAll = [&] {
+        const fs::path copies = root() / ("copies" + std::to_string(++round));
+        std::vector<std::string> contents;
+        for (const std::string& name : names) {
+            auto file = item(db_.get(), "$/Demo/" + name);
+            std::string local = (copies / name).string();
+            EXPECT_EQ(get(file.get(), local, 0), com::S_OK) << lastError();
+            contents.push_back(read(copies / name));
+        }
+        return contents;
+    };
+    auto checkInC = [&](vss::IVSSDatabase* db, const std::string& content) {
+        auto file = item(db, "$/Demo/C.txt");
+        ASSERT_EQ(file->Checkout(u"", u"", 0), com::S_OK) << lastError();
+        write(work() / "Demo" / "C.txt", content);
+        ASSERT_EQ(file->Checkin(u"", u"", 0), com::S_OK) << lastError();
+    };
+    EXPECT_EQ(getAll(), (std::vector<std::string>{"A.txt 1\n", "B.txt 1\n", "C.txt 1\n"}));
+    auto other = open();
+    checkInC(other.get(), "C.txt 2\n"); // through another connection
+    EXPECT_EQ(getAll().back(), "C.txt 2\n");
+    checkInC(db_.get(), "C.txt 3\n"); // through this one
+    EXPECT_EQ(getAll().back(), "C.txt 3\n");
+}
+
 TEST_F(FileOperationsTest, MatchingCopyIsNotRewritten) {
     const ino_t before = inode(mainPath_);
     std::string local = mainPath_.string();
