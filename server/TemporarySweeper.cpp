@@ -1,7 +1,6 @@
 #include "TemporarySweeper.h"
 
 #include <ctime>
-#include <filesystem>
 
 namespace vss::server {
 
@@ -14,11 +13,12 @@ TemporarySweeper::Listing& TemporarySweeper::listing(const std::string& folder) 
 }
 
 void TemporarySweeper::sweepFor(const std::string& path) {
-    const std::filesystem::path file(path);
-    if (path.empty() || !file.has_parent_path())
+    // The paths given are normalized: the folder is all before the last separator.
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos || slash + 1 == path.size())
         return;
-    const std::string folder = file.parent_path().string();
-    const std::string name = file.filename().string();
+    const std::string folder = slash == 0 ? std::string("/") : path.substr(0, slash);
+    const std::string name = path.substr(slash + 1);
     const std::int64_t now = std::time(nullptr);
     auto& temporaries = listing(folder).temporaries;
     for (auto it = temporaries.begin(); it != temporaries.end();) {

@@ -7,9 +7,15 @@
 namespace sys {
 
 std::string foldCase(std::string_view text) {
-    std::string folded;
-    folded.reserve(text.size());
+    // Names are mostly ASCII: that part is lowered in place.
+    std::string folded(text);
     std::size_t at = 0;
+    for (; at < folded.size() && static_cast<unsigned char>(folded[at]) < 0x80; ++at)
+        if (folded[at] >= 'A' && folded[at] <= 'Z')
+            folded[at] = static_cast<char>(folded[at] - 'A' + 'a');
+    if (at == folded.size())
+        return folded;
+    folded.resize(at);
     while (at < text.size()) {
         const char c = text[at];
         if (static_cast<unsigned char>(c) < 0x80) {
