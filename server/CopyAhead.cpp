@@ -254,7 +254,7 @@ std::optional<LocalFile::WrittenAhead> CopyAhead::write(Writer& writer, const Jo
         const auto file = lookup(writer, job.spec);
         if (!file || file->isProject())
             return;
-        const VersionRow latest = s.items.latestContent(file->id);
+        const VersionRow latest = s.items.latestContentBrief(file->id);
         key.path = s.localSpec(*file);
         // A get writes only over a missing copy: an existing one may hold work or be current.
         if (key.path.empty() || (!job.replacing && !missing(writer, key.path, following)))

@@ -182,7 +182,7 @@ void FileOperations::getProject(const ItemRef& project, const std::string& folde
 FileOperations::Outcome FileOperations::getFile(const ItemRef& file, const std::string& path,
                                                 std::int32_t flags, bool forCheckout,
                                                 const std::optional<LocalFile::Status>& known) {
-    const VersionRow latest = s_.items.latestContent(file.id);
+    const VersionRow latest = s_.items.latestContentBrief(file.id);
     const bool readOnly = !forCheckout && (flags & kMaskReadOnly) != FlagWritable;
     const LocalFile::Status local = known ? *known : LocalFile::status(path);
     if (local.kind == LocalFile::Kind::Plain) {

@@ -238,4 +238,20 @@ VersionRow ItemTable::latestContent(std::int64_t id) {
     return readVersion(q);
 }
 
+VersionRow ItemTable::latestContentBrief(std::int64_t id) {
+    static const std::string sql = "SELECT number, date, content_id, mtime FROM versions "
+                                   "WHERE item_id = ?1 AND content_id IS NOT NULL "
+                                   "ORDER BY number DESC LIMIT 1";
+    auto q = store_.prepare(sql);
+    q.bind(1, id);
+    if (!q.step())
+        throw VssError("The file has no stored content.");
+    VersionRow v;
+    v.number = static_cast<std::int32_t>(q.integer(0));
+    v.date = q.integer(1);
+    v.contentId = q.integer(2);
+    v.modificationTime = q.isNull(3) ? 0 : q.integer(3);
+    return v;
+}
+
 } // namespace vss::server

@@ -81,6 +81,8 @@ public:
     std::optional<VersionRow> version(std::int64_t id, std::int32_t number);
     // The newest version that carries content (a file's latest content).
     VersionRow latestContent(std::int64_t id);
+    // The same without the texts (user, action, comment, label): what a get needs.
+    VersionRow latestContentBrief(std::int64_t id);
     // The newest version up to `number` that carries content: what the file held at `number`.
     std::optional<VersionRow> contentAt(std::int64_t id, std::int32_t number);
 

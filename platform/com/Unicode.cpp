@@ -4,6 +4,9 @@
 
 #include "system/Utf8.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace com {
 
 namespace {
@@ -53,12 +56,29 @@ char32_t decodeUtf8(std::string_view s, std::size_t& at) {
     return cp;
 }
 
-// The length of the leading run of ASCII bytes.
-std::size_t asciiPrefix(std::string_view s) {
+// The length of the leading run of ASCII characters, looked at eight bytes at a time.
+template <typename Char> std::size_t asciiPrefix(std::basic_string_view<Char> s) {
+    constexpr std::uint64_t kHighBits =
+        sizeof(Char) == 1 ? 0x8080808080808080ULL : 0xFF80FF80FF80FF80ULL;
+    constexpr std::size_t kPerWord = 8 / sizeof(Char);
     std::size_t n = 0;
-    while (n < s.size() && static_cast<unsigned char>(s[n]) < 0x80)
+    for (std::uint64_t word = 0; n + kPerWord <= s.size(); n += kPerWord) {
+        std::memcpy(&word, s.data() + n, 8);
+        if ((word & kHighBits) != 0)
+            break;
+    }
+    while (n < s.size() && static_cast<std::uint32_t>(s[n]) < 0x80)
         ++n;
     return n;
+}
+
+// Copies the ASCII characters one code unit wide into another.
+template <typename To, typename From>
+std::basic_string<To> copyAscii(std::basic_string_view<From> s, std::size_t n) {
+    std::basic_string<To> out(n, To{});
+    for (std::size_t i = 0; i < n; ++i)
+        out[i] = static_cast<To>(s[i]);
+    return out;
 }
 
 using sys::appendUtf8;
@@ -68,7 +88,7 @@ using sys::appendUtf8;
 std::u16string widen(std::string_view utf8) {
     // Names and paths are mostly ASCII: that part is copied as it is.
     std::size_t at = asciiPrefix(utf8);
-    std::u16string out(utf8.begin(), utf8.begin() + static_cast<std::ptrdiff_t>(at));
+    std::u16string out = copyAscii<char16_t>(utf8, at);
     if (at == utf8.size())
         return out;
     out.reserve(utf8.size());
@@ -85,10 +105,8 @@ std::u16string widen(std::string_view utf8) {
 }
 
 std::string narrow(std::u16string_view utf16) {
-    std::size_t i = 0;
-    while (i < utf16.size() && utf16[i] < 0x80)
-        ++i;
-    std::string out(utf16.begin(), utf16.begin() + static_cast<std::ptrdiff_t>(i));
+    std::size_t i = asciiPrefix(utf16);
+    std::string out = copyAscii<char>(utf16, i);
     if (i == utf16.size())
         return out;
     out.reserve(i + 3 * (utf16.size() - i));

@@ -32,6 +32,21 @@ TEST(WideText, RoundTripsNonAscii) {
     EXPECT_EQ(widen(""), u"");
 }
 
+TEST(WideText, NonAsciiAnywhereInALongAsciiRunRoundTrips) {
+    // ASCII is taken a word at a time: the first other character may fall anywhere in one.
+    for (std::size_t at : {0, 1, 7, 8, 9, 15, 16, 17, 30}) {
+        std::string text(31, 'a');
+        text.replace(at, 1, "\xC4\x80"); // U+0100, whose low byte alone would pass for ASCII
+        std::u16string wide(31, u'a');
+        wide[at] = u'\u0100';
+        EXPECT_EQ(widen(text), wide) << at;
+        EXPECT_EQ(narrow(wide), text) << at;
+        // A lone surrogate there becomes U+FFFD.
+        wide[at] = char16_t(0xD800);
+        EXPECT_EQ(narrow(wide), std::string(text).replace(at, 2, "\xEF\xBF\xBD")) << at;
+    }
+}
+
 TEST(WideText, ReplacesIllFormedInput) {
     EXPECT_EQ(widen("a\xFF"
                     "b"),
