@@ -1,6 +1,7 @@
 #include "CopyAhead.h"
 
 #include "FileOperations.h"
+#include "Names.h"
 #include "Session.h"
 
 #include <vss/VssInterfaces.h>
@@ -36,6 +37,7 @@ bool CopyAhead::start() {
     try {
         reader_ = openReader_();
         threadWriter_.session = reader_.get();
+        threadWriter_.readsWholeProjects = true;
         thread_ = std::thread([this] { work(); });
         return true;
     } catch (const std::exception&) {
@@ -251,7 +253,7 @@ std::optional<LocalFile::WrittenAhead> CopyAhead::write(Writer& writer, const Jo
         // An undo that leaves the local copy writes none.
         if (job.replacing && (job.flags & kMaskLocalCopy) == FlagLeaveLocal)
             return;
-        const auto file = lookup(writer, job.spec);
+        const auto file = lookup(writer, job.spec, following);
         if (!file || file->isProject())
             return;
         const VersionRow latest = s.items.latestContentBrief(file->id);
@@ -300,7 +302,8 @@ bool CopyAhead::missing(Writer& writer, const std::string& path, std::size_t fol
     return !writer.names->contains(path.substr(slash + 1));
 }
 
-std::optional<ItemRef> CopyAhead::lookup(Writer& writer, const std::string& spec) {
+std::optional<ItemRef> CopyAhead::lookup(Writer& writer, const std::string& spec,
+                                         std::size_t following) {
     // The files of a run mostly share their project: it is looked up once.
     const std::size_t slash = spec.rfind('/');
     if (slash == std::string::npos || slash + 1 == spec.size())
@@ -309,10 +312,28 @@ std::optional<ItemRef> CopyAhead::lookup(Writer& writer, const std::string& spec
     if (projectSpec != writer.projectSpec) {
         writer.project = writer.session->items.lookup(projectSpec, false);
         writer.projectSpec = projectSpec;
+        writer.files.reset();
+        // Worth it for a run of many files, not for a few among very many.
+        if (writer.project && writer.project->isProject() && writer.readsWholeProjects &&
+            following >= kWholeProjectRun) {
+            std::vector<ItemRef> files = writer.session->items.children(*writer.project, true);
+            if (files.size() <= 16 * following + 1024) {
+                writer.files.emplace();
+                for (ItemRef& file : files)
+                    writer.files->emplace(Names::fold(file.name), std::move(file));
+            }
+        }
     }
     if (!writer.project || !writer.project->isProject())
         return std::nullopt;
-    auto file = writer.session->items.child(*writer.project, spec.substr(slash + 1));
+    std::optional<ItemRef> file;
+    if (writer.files) {
+        if (const auto it = writer.files->find(Names::fold(spec.substr(slash + 1)));
+            it != writer.files->end())
+            file = it->second;
+    } else {
+        file = writer.session->items.child(*writer.project, spec.substr(slash + 1));
+    }
     if (!file || file->deleted)
         return std::nullopt;
     return file;

@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -86,6 +87,10 @@ private:
         Session* session = nullptr;
         std::string projectSpec;
         std::optional<ItemRef> project;
+        // The project's files by folded name, read at once: only for a session whose view of
+        // the store holds still, as the thread's does for the whole run.
+        bool readsWholeProjects = false;
+        std::optional<std::unordered_map<std::string, ItemRef>> files;
         // The folder it listed last and the names there, none when there were too many.
         std::optional<std::string> listedFolder;
         std::optional<std::unordered_set<std::string>> names;
@@ -107,7 +112,10 @@ private:
     // rather than each of the `following` copies looked for on their own.
     static bool missing(Writer& writer, const std::string& path, std::size_t following);
     // The file at spec, as the writer's session sees it; none for a deleted one.
-    static std::optional<ItemRef> lookup(Writer& writer, const std::string& spec);
+    static std::optional<ItemRef> lookup(Writer& writer, const std::string& spec,
+                                         std::size_t following);
+    // Runs of at least this many copies to come read their project's files at once.
+    static constexpr std::size_t kWholeProjectRun = 64;
     // The next job to begin, if any and there is room for its copy.
     std::optional<std::uint64_t> nextToBegin(std::uint64_t lead) const;
     // Waits until the copy of the next get, being written, is done.
