@@ -70,7 +70,9 @@ void CopyAhead::removeLater(const std::filesystem::path& file) {
         std::lock_guard lock(mutex_);
         if (thread_.joinable() && !broken_ && !stopping_) {
             removals_.push_back(file);
-            changed_.notify_all();
+            // Woken for a batch, not for each file: waking costs more than removing one.
+            if (removals_.size() % kRemovalBatch == 0)
+                changed_.notify_all();
             return;
         }
     }
@@ -102,7 +104,7 @@ std::optional<LocalFile::WrittenAhead> CopyAhead::take(Session& getter, const st
     // The thread and its connection cost a run that writes no new copy nothing.
     if (broken_ || (!thread_.joinable() && !start()))
         return std::nullopt;
-    taking_ = true;
+    bool wake = !std::exchange(taking_, true);
     const auto found = std::find_if(jobs_.begin() + static_cast<std::ptrdiff_t>(first_),
                                     jobs_.end(), [&](const Job& job) { return job.spec == spec; });
     if (found == jobs_.end())
@@ -121,8 +123,13 @@ std::optional<LocalFile::WrittenAhead> CopyAhead::take(Session& getter, const st
     ++first_;
     if (copy)
         --untaken_;
+    if (resting_ && untaken_ <= kWindow / 2) {
+        resting_ = false;
+        wake = true;
+    }
     lock.unlock();
-    changed_.notify_all();
+    if (wake)
+        changed_.notify_all();
     // A copy not begun yet is not waited for: the get writes it itself.
     if (!copy || !(written == key))
         return std::nullopt;
@@ -187,7 +194,7 @@ void CopyAhead::writeAnnounced() {
         // The gets write the copies they reach before this thread: it keeps a lead on them,
         // so that a get seldom has to wait for a copy being written.
         changed_.wait(lock, [&] {
-            return stopping_ || !removals_.empty() || (taking_ && nextToBegin(kLead));
+            return stopping_ || !removals_.empty() || (taking_ && !resting_ && nextToBegin(kLead));
         });
         if (stopping_)
             return;
@@ -237,7 +244,9 @@ bool CopyAhead::writeJob(std::unique_lock<std::mutex>& lock, Writer& writer,
         done->key = std::move(key);
         if (copy) {
             done->copy = std::move(copy);
-            ++untaken_;
+            // A full window rests the thread until the gets have taken half of it.
+            if (++untaken_ >= kWindow)
+                resting_ = true;
         }
     }
     return true;
@@ -313,15 +322,14 @@ std::optional<ItemRef> CopyAhead::lookup(Writer& writer, const std::string& spec
         writer.project = writer.session->items.lookup(projectSpec, false);
         writer.projectSpec = projectSpec;
         writer.files.reset();
-        // Worth it for a run of many files, not for a few among very many.
+        // Worth it where most of the project's files are to come: reading one costs about a
+        // third of looking one up.
         if (writer.project && writer.project->isProject() && writer.readsWholeProjects &&
-            following >= kWholeProjectRun) {
-            std::vector<ItemRef> files = writer.session->items.children(*writer.project, true);
-            if (files.size() <= 16 * following + 1024) {
-                writer.files.emplace();
-                for (ItemRef& file : files)
-                    writer.files->emplace(Names::fold(file.name), std::move(file));
-            }
+            following >= kWholeProjectRun &&
+            writer.session->items.childCount(*writer.project) <= 2 * following) {
+            writer.files.emplace();
+            for (ItemRef& file : writer.session->items.children(*writer.project, true))
+                writer.files->emplace(Names::fold(file.name), std::move(file));
         }
     }
     if (!writer.project || !writer.project->isProject())

@@ -34,6 +34,8 @@ public:
     static constexpr std::uint64_t kLead = 2;
     // How long a get spins for a copy being finished before it sleeps.
     static constexpr std::chrono::microseconds kSpin{200};
+    // Files given to removeLater that wake the thread to remove them together.
+    static constexpr std::size_t kRemovalBatch = 16;
 
     // Whether a second thread can run beside the gets: with one processor it would only
     // take turns with them.
@@ -138,6 +140,9 @@ private:
     std::size_t untaken_ = 0; // copies written and still queued
     // The thread writes once a get has come: the gets' folder may not be there before.
     bool taking_ = false;
+    // The window was full: the thread waits until the gets have taken half of it rather than
+    // waking for each copy taken.
+    bool resting_ = false;
     bool stopping_ = false;
     bool broken_ = false; // the thread could not read the store: nothing is written ahead
     // Past the sequence number of the thread's last job done; the gets write theirs at once.

@@ -369,7 +369,7 @@ void FileOperations::checkout(const std::string& comment, const std::string& loc
         const std::string path = fileLocalPath(local, getLocal, &status);
         if (getLocal)
             s_.temporaries.sweepFor(path);
-        const VersionRow latest = s_.items.latestContent(item_.id);
+        const VersionRow latest = s_.items.latestContentBrief(item_.id);
         if (getLocal)
             getFile(item_, path, flags, true, status);
         s_.workspace.addCheckout(
@@ -391,7 +391,7 @@ void FileOperations::checkin(const std::string& comment, const std::string& loca
                                                          : fileLocalPath({}, true);
         { LocalFile::Reader probe(path); }
         const LocalFile::Status localStatus = LocalFile::status(path);
-        const VersionRow latest = s_.items.latestContent(item_.id);
+        const VersionRow latest = s_.items.latestContentBrief(item_.id);
         std::int32_t version = latest.number;
         Fingerprint taken;
         // What is checked in is read from the file: no record vouches for it here.
@@ -434,7 +434,7 @@ void FileOperations::undoCheckout(const std::string& local, std::int32_t flags) 
         if (path.empty())
             return;
         s_.temporaries.sweepFor(path);
-        const VersionRow latest = s_.items.latestContent(item_.id);
+        const VersionRow latest = s_.items.latestContentBrief(item_.id);
         const bool readOnly = (flags & kMaskReadOnly) != FlagWritable;
         const LocalFile::Status localStatus = status ? *status : LocalFile::status(path);
         if (localStatus.kind == LocalFile::Kind::Plain &&

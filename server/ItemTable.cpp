@@ -33,6 +33,12 @@ ItemRef ItemTable::root() {
     return r;
 }
 
+std::size_t ItemTable::childCount(const ItemRef& project) {
+    auto q = store_.prepare("SELECT count(*) FROM links WHERE parent_id = ?1");
+    q.bind(1, project.id);
+    return q.step() ? static_cast<std::size_t>(q.integer(0)) : 0;
+}
+
 std::optional<ItemRef> ItemTable::child(const ItemRef& project, const std::string& name) {
     auto q = store_.prepare("SELECT l.child_id, l.name, l.deleted, i.type FROM links l "
                             "JOIN items i ON i.id = l.child_id "

@@ -57,6 +57,8 @@ public:
 
     // Children in the order they were added.
     std::vector<ItemRef> children(const ItemRef& project, bool includeDeleted);
+    // How many items the project holds, deleted ones included.
+    std::size_t childCount(const ItemRef& project);
     // The child of that name (any case), deleted or not.
     std::optional<ItemRef> child(const ItemRef& project, const std::string& name);
     // The current state of the link the item was reached through.
@@ -81,7 +83,8 @@ public:
     std::optional<VersionRow> version(std::int64_t id, std::int32_t number);
     // The newest version that carries content (a file's latest content).
     VersionRow latestContent(std::int64_t id);
-    // The same without the texts (user, action, comment, label): what a get needs.
+    // The same without the texts (user, action, comment, label), which the file operations
+    // do not need.
     VersionRow latestContentBrief(std::int64_t id);
     // The newest version up to `number` that carries content: what the file held at `number`.
     std::optional<VersionRow> contentAt(std::int64_t id, std::int32_t number);
