@@ -57,7 +57,7 @@ void FileOperations::requireCheckoutByMe(Checkout& out) {
 std::string FileOperations::fileLocalPath(const std::string& given, bool required,
                                           std::optional<LocalFile::Status>* found) {
     if (!given.empty()) {
-        std::string path = LocalFile::normalize(given).string();
+        std::string path = LocalFile::normalizedText(given);
         const LocalFile::Status status = LocalFile::status(path);
         if (status.kind == LocalFile::Kind::Folder) {
             // A folder in the file's own place is not where the file goes.
@@ -117,7 +117,7 @@ void FileOperations::get(std::string& local, std::int32_t flags) {
         return;
     }
     const std::string folder =
-        local.empty() ? s_.projectFolder(item_.id) : LocalFile::normalize(local).string();
+        local.empty() ? s_.projectFolder(item_.id) : LocalFile::normalizedText(local);
     if (folder.empty())
         throw VssError("No working folder is set for " + quote(item_.spec) +
                        " or any project above it; set one or give a local folder.");

@@ -38,18 +38,20 @@ std::optional<std::optional<LocalCopy>> LocalCopies::storedInFolder(std::int64_t
     const std::size_t slash = path.rfind('/');
     if (!stamp || slash == std::string::npos)
         return std::nullopt;
-    const std::string folder = path.substr(0, slash);
+    const std::string_view folder(path.data(), slash);
     if (folder_.userId != userId || folder_.folder != folder || !(folder_.stamp == *stamp)) {
-        auto asked = std::make_tuple(userId, folder, *stamp);
-        const bool again = lastFolder_ == asked;
-        lastFolder_ = std::move(asked);
-        if (!again)
+        const bool again = lastFolder_ && std::get<0>(*lastFolder_) == userId &&
+                           std::get<1>(*lastFolder_) == folder &&
+                           std::get<2>(*lastFolder_) == *stamp;
+        if (!again) {
+            lastFolder_.emplace(userId, std::string(folder), *stamp);
             return std::nullopt;
-        readFolder(userId, folder, *stamp);
+        }
+        readFolder(userId, std::string(folder), *stamp);
     }
     if (!folder_.complete)
         return std::nullopt;
-    const auto it = folder_.byName.find(path.substr(slash + 1));
+    const auto it = folder_.byName.find(std::string_view(path).substr(slash + 1));
     if (it == folder_.byName.end())
         return std::optional<LocalCopy>();
     return std::optional<LocalCopy>(it->second);

@@ -10,9 +10,11 @@
 #include "Store.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <unordered_map>
 #include <utility>
@@ -54,12 +56,19 @@ public:
     std::size_t pending() const { return pending_.size(); }
 
 private:
+    // Looks names up without making strings of them.
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view name) const {
+            return std::hash<std::string_view>{}(name);
+        }
+    };
     // The records of one user's files in one folder, as of one state of the store.
     struct FolderRecords {
         std::int64_t userId = 0;
         std::string folder;
         Store::RecordStamp stamp;
-        std::unordered_map<std::string, LocalCopy> byName;
+        std::unordered_map<std::string, LocalCopy, NameHash, std::equal_to<>> byName;
         bool complete = false; // false for a folder with too many records to keep
     };
     // Folders with more records than this (those below them included) are read a file at a

@@ -605,6 +605,10 @@ bool isNormalAbsolute(std::string_view p) {
 
 } // namespace
 
+std::string LocalFile::normalizedText(const std::string& path) {
+    return isNormalAbsolute(path) ? path : normalize(path).string();
+}
+
 fs::path LocalFile::normalize(const std::string& path) {
     if (isNormalAbsolute(path))
         return fs::path(path);

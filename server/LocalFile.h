@@ -157,6 +157,8 @@ public:
     // Normalises a path handed in by a caller: "\" counts as a separator, doubled separators
     // collapse, a relative path is taken from the current folder, a trailing separator goes.
     static std::filesystem::path normalize(const std::string& path);
+    // The same as text, which for a path that is normal already is the path itself.
+    static std::string normalizedText(const std::string& path);
 };
 
 } // namespace vss::server

@@ -144,7 +144,7 @@ void ProjectOperations::setDeleted(bool deleted) {
 void ProjectOperations::setWorkingFolder(const std::string& folder) {
     if (!item_.isProject())
         throw VssError("Working folders belong to projects; " + quote(item_.spec) + " is a file.");
-    const std::string normalized = LocalFile::normalize(folder).string();
+    const std::string normalized = LocalFile::normalizedText(folder);
     s_.store.write([&] { s_.workspace.setWorkingFolder(s_.user().id, item_.id, normalized); });
 }
 
