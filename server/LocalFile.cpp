@@ -483,9 +483,9 @@ std::optional<LocalFile::Status> LocalFile::placeAhead(WrittenAhead& copy, const
     return copy.status_;
 }
 
-LocalFile::Status LocalFile::status(const fs::path& file) {
+LocalFile::Status LocalFile::status(const char* file) {
     struct stat st {};
-    if (::lstat(file.c_str(), &st) != 0)
+    if (::lstat(file, &st) != 0)
         return {};
     Status result = statusOf(st);
     result.settled = result.modificationTime < nanoseconds(clockTick()) - kSettleMargin.count();
@@ -556,9 +556,9 @@ bool LocalFile::removeIfStale(const fs::path& folder, const std::string& entry) 
     return ::unlink(file.c_str()) == 0;
 }
 
-LocalFile::Kind LocalFile::kind(const fs::path& file) {
+LocalFile::Kind LocalFile::kind(const char* file) {
     struct stat st {};
-    if (::lstat(file.c_str(), &st) != 0)
+    if (::lstat(file, &st) != 0)
         return Kind::Missing;
     return kindOf(st.st_mode);
 }

@@ -91,7 +91,10 @@ public:
         // exactly for a file written here).
         bool settled = false;
     };
-    static Status status(const std::filesystem::path& file);
+    static Status status(const char* file);
+    static Status status(const std::filesystem::path& file) { return status(file.c_str()); }
+    // Most paths are at hand as text: no path object is made of them for one look.
+    static Status status(const std::string& file) { return status(file.c_str()); }
 
     // Writes a new file content in place of `target`, atomically, and returns the new file's
     // status. The folder is created when missing. Refuses a target that is a folder or a link.
@@ -100,7 +103,9 @@ public:
     static Status writeAtomically(const std::filesystem::path& target, const Producer& produce,
                                   const WriteOptions& options);
 
-    static Kind kind(const std::filesystem::path& file);
+    static Kind kind(const char* file);
+    static Kind kind(const std::filesystem::path& file) { return kind(file.c_str()); }
+    static Kind kind(const std::string& file) { return kind(file.c_str()); }
 
     // The names in a folder, from one listing: empty for a missing folder, none for one that
     // holds more than `limit` entries or cannot be read.

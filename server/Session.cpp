@@ -110,8 +110,12 @@ std::string Session::localSpec(const ItemRef& item) {
 
 std::string Session::localChild(const std::string& folder, const std::string& storedName) {
     Names::validateStored(storedName);
-    return !folder.empty() && folder.back() == '/' ? folder + storedName
-                                                   : folder + "/" + storedName;
+    std::string path;
+    path.reserve(folder.size() + 1 + storedName.size());
+    path += folder;
+    if (folder.empty() || folder.back() != '/')
+        path += '/';
+    return path += storedName;
 }
 
 void Session::beginRun() {
