@@ -3,7 +3,6 @@
 #include "Item.h"
 #include "Names.h"
 
-#include <algorithm>
 
 namespace vss::server {
 
@@ -11,8 +10,7 @@ Items::Items(std::shared_ptr<Session> session, std::vector<ItemRef> children)
     : session_(std::move(session)), children_(std::move(children)) {
     byName_.reserve(children_.size());
     for (std::size_t i = 0; i < children_.size(); ++i)
-        byName_.emplace_back(Names::fold(children_[i].name), i);
-    std::sort(byName_.begin(), byName_.end());
+        byName_.emplace(Names::fold(children_[i].name), i); // the first of a name stays
 }
 
 HRESULT Items::get_Count(std::int32_t* count) {
@@ -34,9 +32,8 @@ const ItemRef& Items::find(const com::Variant& index) const {
     case com::Variant::Kind::String: {
         const std::string name = com::narrow(index.string);
         const std::string folded = Names::fold(name);
-        auto it = std::lower_bound(byName_.begin(), byName_.end(),
-                                   std::make_pair(folded, std::size_t{0}));
-        if (it == byName_.end() || it->first != folded)
+        const auto it = byName_.find(folded);
+        if (it == byName_.end())
             throw VssError("The project has no item named " + quote(name) + ".");
         return children_[it->second];
     }

@@ -1,4 +1,4 @@
-// A project's children (IVSSItems), taken once: index access is O(1), name access O(log n).
+// A project's children (IVSSItems), taken once: index and name access are both O(1).
 #pragma once
 
 #include "Session.h"
@@ -6,6 +6,7 @@
 #include <vss/VssInterfaces.h>
 
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace vss::server {
@@ -23,7 +24,7 @@ private:
 
     std::shared_ptr<Session> session_;
     std::vector<ItemRef> children_;
-    std::vector<std::pair<std::string, std::size_t>> byName_; // folded name -> index, sorted
+    std::unordered_map<std::string, std::size_t> byName_; // folded name -> index
 };
 
 } // namespace vss::server
