@@ -34,12 +34,14 @@ std::optional<LocalCopy> LocalCopies::stored(std::int64_t userId, const std::str
 
 std::optional<std::optional<LocalCopy>> LocalCopies::storedInFolder(std::int64_t userId,
                                                                     const std::string& path) {
-    const std::optional<Store::RecordStamp> stamp = store_.recordStamp();
+    // Only this connection's flushes, which update the folder's records, and other connections
+    // change the records.
+    const std::optional<std::uint32_t> stamp = store_.othersVersionInTransaction();
     const std::size_t slash = path.rfind('/');
     if (!stamp || slash == std::string::npos)
         return std::nullopt;
     const std::string_view folder(path.data(), slash);
-    if (folder_.userId != userId || folder_.folder != folder || !(folder_.stamp == *stamp)) {
+    if (folder_.userId != userId || folder_.folder != folder || folder_.othersVersion != *stamp) {
         const bool again = lastFolder_ && std::get<0>(*lastFolder_) == userId &&
                            std::get<1>(*lastFolder_) == folder &&
                            std::get<2>(*lastFolder_) == *stamp;
@@ -58,8 +60,8 @@ std::optional<std::optional<LocalCopy>> LocalCopies::storedInFolder(std::int64_t
 }
 
 void LocalCopies::readFolder(std::int64_t userId, const std::string& folder,
-                             const Store::RecordStamp& stamp) {
-    folder_ = {userId, folder, stamp, {}, false};
+                             std::uint32_t othersVersion) {
+    folder_ = {userId, folder, othersVersion, {}, false};
     // The paths in the folder and below it sort between "folder/" and "folder0".
     auto q = store_.prepare("SELECT path, item_id, version, mtime, size, inode FROM local_copies "
                             "WHERE user_id = ?1 AND path > ?2 AND path < ?3 LIMIT ?4");

@@ -67,7 +67,7 @@ private:
     struct FolderRecords {
         std::int64_t userId = 0;
         std::string folder;
-        Store::RecordStamp stamp;
+        std::uint32_t othersVersion = 0;
         std::unordered_map<std::string, LocalCopy, NameHash, std::equal_to<>> byName;
         bool complete = false; // false for a folder with too many records to keep
     };
@@ -80,8 +80,7 @@ private:
     // folder are asked for in turn, the folder is read at the second. None when not known so.
     std::optional<std::optional<LocalCopy>> storedInFolder(std::int64_t userId,
                                                            const std::string& path);
-    void readFolder(std::int64_t userId, const std::string& folder,
-                    const Store::RecordStamp& stamp);
+    void readFolder(std::int64_t userId, const std::string& folder, std::uint32_t othersVersion);
     // Brings the folder's records up to what this connection has just written.
     void noteWritten(const std::map<std::pair<std::int64_t, std::string>, LocalCopy>& written);
 
@@ -89,7 +88,7 @@ private:
     Store& store_;
     std::map<Key, LocalCopy> pending_;
     FolderRecords folder_;
-    std::optional<std::tuple<std::int64_t, std::string, Store::RecordStamp>> lastFolder_;
+    std::optional<std::tuple<std::int64_t, std::string, std::uint32_t>> lastFolder_;
     // The stored record looked up last: a get asks for it twice, to judge and to record.
     std::optional<std::pair<Key, std::optional<LocalCopy>>> lastStored_;
 };

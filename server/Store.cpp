@@ -286,18 +286,6 @@ void Store::write(const std::function<void()>& body) {
     if (readOnly_ && depth_ == 0)
         throw VssError("The database store " + quote(file_.string()) +
                        " is read-only: it can be read, but nothing in it can be changed.");
-    // What was read of the record before or while it changes is not read again.
-    struct Writing {
-        Store& store;
-        explicit Writing(Store& s) : store(s) {
-            ++store.recordWrites_;
-            ++store.writesOpen_;
-        }
-        ~Writing() {
-            ++store.recordWrites_;
-            --store.writesOpen_;
-        }
-    } writing(*this);
     if (groups_ > 0) {
         groupUnflushed_ = true;
         transaction("BEGIN IMMEDIATE", Sync::Normal, body);
@@ -439,11 +427,11 @@ std::uint32_t Store::currentDataVersion() {
     return dataVersion();
 }
 
-std::optional<Store::RecordStamp> Store::recordStamp() const {
+std::optional<std::uint32_t> Store::othersVersionInTransaction() const {
     // Outside a transaction the version seen is that of the last one, which may be stale.
-    if (depth_ == 0 || writesOpen_ > 0)
+    if (depth_ == 0)
         return std::nullopt;
-    return RecordStamp{othersVersion(), recordWrites_};
+    return othersVersion();
 }
 
 std::int64_t Store::lastInsertId() const {

@@ -124,16 +124,8 @@ public:
     void notePlacesChanged() { ++placeChanges_; }
     std::uint64_t placeChanges() const { return placeChanges_; }
 
-    // Changes with every change to the permanent record, through this connection or any other,
-    // as seen by the transaction this connection is in: what is read from the record in one
-    // transaction can be kept for another while this stays the same. While this connection is
-    // changing the record, `recordStamp` is none.
-    struct RecordStamp {
-        std::uint32_t othersVersion = 0;
-        std::uint64_t ownWrites = 0;
-        bool operator==(const RecordStamp&) const = default;
-    };
-    std::optional<RecordStamp> recordStamp() const;
+    // othersVersion() where it is current, inside a transaction; none outside one.
+    std::optional<std::uint32_t> othersVersionInTransaction() const;
 
     std::int64_t lastInsertId() const;
     int changes() const;
@@ -175,8 +167,6 @@ private:
     bool readHeld_ = false;        // a read transaction is open between calls of a group
     std::uint32_t ownCommits_ = 0; // how far this connection's commits moved dataVersion()
     std::uint64_t placeChanges_ = 0;
-    std::uint64_t recordWrites_ = 0; // moved at the beginning and at the end of each write()
-    int writesOpen_ = 0;
     bool groupUnflushed_ = false; // a durable change of the open group is not yet on disk
 };
 

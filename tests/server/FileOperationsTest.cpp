@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <chrono>
+#include <ctime>
 #include <fcntl.h>
 #include <fstream>
 #include <map>
@@ -236,6 +237,44 @@ TEST_F(FileOperationsTest, AGetThatChangesNothingWritesNothingToTheDatabase) {
         EXPECT_EQ(inode(copy), written) << compare;
     }
     EXPECT_EQ(storeFiles(dbFolder()), before);
+}
+
+TEST_F(FileOperationsTest, RecordsWrittenAtARunsEndVouchForItsFilesInTheSameSession) {
+    const std::vector<std::string> names = {"A.txt", "B.txt", "C.txt"};
+    for (const std::string& name : names)
+        add(demo_.get(), write(work() / "Demo" / name, name + "\n"));
+    const fs::path copies = root() / "copies";
+    auto getAll = [&] {
+        for (const std::string& name : names) {
+            auto file = item(db_.get(), "$/Demo/" + name);
+            std::string local = (copies / name).string();
+            ASSERT_EQ(get(file.get(), local, 0), com::S_OK) << lastError();
+        }
+    };
+    // Current read-only copies, an hour old, that no record vouches for yet: the run looks the
+    // folder's records up, finds none, compares the contents and writes records at its end.
+    const timespec anHourAgo[2] = {{std::time(nullptr) - 3600, 0}, {std::time(nullptr) - 3600, 0}};
+    for (const std::string& name : names) {
+        write(copies / name, name + "\n");
+        ::chmod((copies / name).c_str(), 0444);
+        ASSERT_EQ(::utimensat(AT_FDCWD, (copies / name).c_str(), anHourAgo, 0), 0);
+    }
+    ComPtr<vss::IVSSRun> run;
+    ASSERT_EQ(db_.queryInto(run), com::S_OK);
+    ASSERT_EQ(run->BeginRun(), com::S_OK);
+    getAll();
+    ASSERT_EQ(run->EndRun(), com::S_OK) << lastError();
+    // A change that keeps size, time and inode goes unseen while the record vouches for the
+    // file: the same session's next gets take the records, not the contents.
+    for (const std::string& name : names) {
+        ::chmod((copies / name).c_str(), 0644);
+        std::ofstream(copies / name, std::ios::in | std::ios::out) << "X";
+        ::chmod((copies / name).c_str(), 0444);
+        ASSERT_EQ(::utimensat(AT_FDCWD, (copies / name).c_str(), anHourAgo, 0), 0);
+    }
+    getAll();
+    for (const std::string& name : names)
+        EXPECT_EQ(read(copies / name), "X" + name.substr(1) + "\n") << name;
 }
 
 TEST_F(FileOperationsTest, AChangedOrReplacedCopyIsFetchedAgainAndALostRecordCostsARecheck) {
