@@ -4,6 +4,8 @@
 
 #include <system/CaseFold.h>
 
+#include <array>
+
 namespace vss::server {
 
 namespace {
@@ -15,6 +17,20 @@ std::size_t codePoints(const std::string& s) {
             ++n;
     return n;
 }
+
+enum class Refused : unsigned char { No, Control, Reserved };
+
+// What each byte of a name is, looked up once a byte.
+constexpr std::array<Refused, 256> refusedBytes() {
+    std::array<Refused, 256> table{};
+    for (int c = 0; c < 0x20; ++c)
+        table[static_cast<std::size_t>(c)] = Refused::Control;
+    table[0x7f] = Refused::Control;
+    for (char c : std::string_view("/\\:*?\"<>|"))
+        table[static_cast<unsigned char>(c)] = Refused::Reserved;
+    return table;
+}
+constexpr std::array<Refused, 256> kRefused = refusedBytes();
 
 } // namespace
 
@@ -30,10 +46,14 @@ std::string Names::problem(const std::string& name) {
     if (name.front() == ' ' || name.back() == ' ')
         return "a name cannot start or end with a blank";
     for (unsigned char c : name) {
-        if (c < 0x20 || c == 0x7f)
+        switch (kRefused[c]) {
+        case Refused::No:
+            break;
+        case Refused::Control:
             return "a name cannot hold control characters";
-        if (std::string_view("/\\:*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos)
+        case Refused::Reserved:
             return std::string("a name cannot hold \"") + static_cast<char>(c) + "\"";
+        }
     }
     return {};
 }
