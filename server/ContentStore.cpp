@@ -154,18 +154,22 @@ void ContentStore::read(std::int64_t id, const LocalFile::Sink& sink) {
         dctx_.reset(ZSTD_createDCtx());
     if (!dctx_)
         throw std::bad_alloc();
-    const ContentInfo expected = info(id);
     Hasher hasher;
     // Decompressed chunks alternate between two buffers: one waits while the next is checked.
     std::vector<char>& held = held_;
     std::vector<char>& buffer = buffer_;
     std::size_t heldSize = 0;
     bool holding = false;
-    auto q = store_.prepare("SELECT seq, size, data FROM chunks WHERE content_id = ?1 "
-                            "ORDER BY seq");
+    // What the content must hash to comes with its chunks; an empty content has none.
+    auto q = store_.prepare("SELECT c.seq, c.size, c.data, t.hash, t.size FROM chunks c "
+                            "JOIN contents t ON t.id = c.content_id WHERE c.content_id = ?1 "
+                            "ORDER BY c.seq");
     q.bind(1, id);
+    std::optional<ContentInfo> expected;
     std::int64_t expectedSeq = 0;
     while (q.step()) {
+        if (!expected)
+            expected = ContentInfo{id, std::string(q.blob(3)), q.integer(4), false};
         if (q.integer(0) != expectedSeq++)
             throw corrupt(id, "a chunk is missing");
         const std::int64_t size = q.integer(1);
@@ -186,8 +190,10 @@ void ContentStore::read(std::int64_t id, const LocalFile::Sink& sink) {
         heldSize = n;
         holding = true;
     }
+    if (!expected)
+        expected = info(id);
     const Fingerprint actual = hasher.finish();
-    if (actual.size != expected.size || actual.hash != expected.hash)
+    if (actual.size != expected->size || actual.hash != expected->hash)
         throw corrupt(id, "it does not match its hash");
     if (holding)
         sink(held.data(), heldSize);
