@@ -245,10 +245,9 @@ VersionRow ItemTable::latestContent(std::int64_t id) {
 }
 
 VersionRow ItemTable::latestContentBrief(std::int64_t id) {
-    static const std::string sql = "SELECT number, date, content_id, mtime FROM versions "
-                                   "WHERE item_id = ?1 AND content_id IS NOT NULL "
-                                   "ORDER BY number DESC LIMIT 1";
-    auto q = store_.prepare(sql);
+    auto q = store_.prepare("SELECT number, date, content_id, mtime FROM versions "
+                            "WHERE item_id = ?1 AND content_id IS NOT NULL "
+                            "ORDER BY number DESC LIMIT 1");
     q.bind(1, id);
     if (!q.step())
         throw VssError("The file has no stored content.");

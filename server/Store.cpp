@@ -180,6 +180,7 @@ void Store::mapForReading() {
 void Store::close() {
     for (auto& [sql, cached] : cache_)
         sqlite3_finalize(cached->stmt);
+    byAddress_.clear();
     cache_.clear();
     sqlite3_close_v2(db_);
     db_ = nullptr;
@@ -254,16 +255,33 @@ Statement Store::prepare(const std::string& sql) {
     auto& slot = cache_[sql];
     if (!slot)
         slot = std::make_unique<Cached>();
-    if (!slot->stmt) {
-        slot->stmt = compile(sql);
-        slot->writes = !sqlite3_stmt_readonly(slot->stmt);
+    return use(*slot, sql);
+}
+
+Statement Store::prepare(const char* sql) {
+    // Most statements are literals, asked for from the same place each time: found by their
+    // address, then checked to the letter, they cost no copy and no hash of their text.
+    if (const auto it = byAddress_.find(sql);
+        it != byAddress_.end() && std::strcmp(it->second->first.c_str(), sql) == 0)
+        return use(*it->second->second, it->second->first);
+    auto [entry, added] = cache_.try_emplace(sql);
+    if (added)
+        entry->second = std::make_unique<Cached>();
+    byAddress_[sql] = &*entry;
+    return use(*entry->second, entry->first);
+}
+
+Statement Store::use(Cached& slot, const std::string& sql) {
+    if (!slot.stmt) {
+        slot.stmt = compile(sql);
+        slot.writes = !sqlite3_stmt_readonly(slot.stmt);
     }
     // A change made outside a transaction commits on its own, never inside a held read.
-    if (readHeld_ && depth_ == 0 && slot->writes)
+    if (readHeld_ && depth_ == 0 && slot.writes)
         releaseRead();
-    if (!slot->inUse) {
-        slot->inUse = true;
-        return Statement(db_, slot->stmt, &slot->inUse);
+    if (!slot.inUse) {
+        slot.inUse = true;
+        return Statement(db_, slot.stmt, &slot.inUse);
     }
     return Statement(db_, compile(sql), nullptr);
 }

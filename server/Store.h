@@ -79,6 +79,7 @@ public:
 
     // A cached statement; when the cached one is in use (nested iteration) a fresh one.
     Statement prepare(const std::string& sql);
+    Statement prepare(const char* sql);
     void exec(const std::string& sql);
     // Reads the file through a memory map rather than copies in the connection's own cache: for
     // a connection that reads much of the store once, as a run's copying thread does.
@@ -156,10 +157,15 @@ private:
         bool inUse = false;
         bool writes = false; // the statement changes the store
     };
+    // Hands out the cached statement of that text, compiling it first when needed.
+    Statement use(Cached& slot, const std::string& sql);
 
     std::filesystem::path file_;
     sqlite3* db_ = nullptr;
     std::unordered_map<std::string, std::unique_ptr<Cached>> cache_;
+    // The entries of cache_ by the address of the text last asked for with.
+    std::unordered_map<const char*, std::pair<const std::string, std::unique_ptr<Cached>>*>
+        byAddress_;
     int depth_ = 0;
     Sync sync_ = Sync::Full;
     bool readOnly_ = false;
