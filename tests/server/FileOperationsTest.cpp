@@ -330,7 +330,7 @@ TEST_F(FileOperationsTest, GetIntoAFolderOrTheWorkingFolder) {
     EXPECT_TRUE(fs::exists(mainPath_));
 }
 
-TEST_F(FileOperationsTest, LatestContentsReadTogetherFollowEveryChange) {
+TEST_F(FileOperationsTest, GetsOfAProjectsFilesFollowCheckInsThroughAnyConnection) {
     const std::vector<std::string> names = {"A.txt", "B.txt", "C.txt"};
     for (const std::string& name : names)
         add(demo_.get(), write(work() / "Demo" / name, name + " 1\n"));
