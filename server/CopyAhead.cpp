@@ -287,6 +287,10 @@ std::optional<LocalFile::WrittenAhead> CopyAhead::write(Writer& writer, const Jo
                                        });
             },
             options);
+        // What an undone check-out replaces is there: its copy takes a name beside it now, and
+        // the get only swaps the two.
+        if (copy && job.replacing)
+            LocalFile::nameAhead(*copy, key.path);
         noFolder = !copy && LocalFile::kind(std::filesystem::path(key.path).parent_path()) ==
                                 LocalFile::Kind::Missing;
         if (noFolder)

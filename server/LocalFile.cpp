@@ -425,19 +425,37 @@ std::optional<LocalFile::Status> LocalFile::writeVia(const fs::path& target,
 LocalFile::WrittenAhead::~WrittenAhead() {
     if (fd_ >= 0)
         ::close(fd_);
+    if (!temp_.empty())
+        ::unlink(temp_.c_str()); // one left behind is a stale temporary, which the sweep takes
 }
 
 LocalFile::WrittenAhead::WrittenAhead(WrittenAhead&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), status_(other.status_) {}
+    : fd_(std::exchange(other.fd_, -1)), status_(other.status_),
+      temp_(std::exchange(other.temp_, {})) {}
 
 LocalFile::WrittenAhead& LocalFile::WrittenAhead::operator=(WrittenAhead&& other) noexcept {
     if (this != &other) {
         if (fd_ >= 0)
             ::close(fd_);
+        if (!temp_.empty())
+            ::unlink(temp_.c_str());
         fd_ = std::exchange(other.fd_, -1);
         status_ = other.status_;
+        temp_ = std::exchange(other.temp_, {});
     }
     return *this;
+}
+
+bool LocalFile::nameAhead(WrittenAhead& copy, const fs::path& target) {
+    PendingFile file{copy.fd_, {}};
+    try {
+        if (!linkUnnamed(file, target, true))
+            return false;
+    } catch (const VssError&) {
+        return false; // the get links it itself, and reports what goes wrong
+    }
+    copy.temp_ = std::move(file.temp);
+    return true;
 }
 
 std::optional<LocalFile::WrittenAhead> LocalFile::writeAhead(const fs::path& target,
@@ -466,7 +484,7 @@ std::optional<LocalFile::Status> LocalFile::placeAhead(WrittenAhead& copy, const
         copy.status_.permissions = mode;
         copy.status_.writable = (mode & 0222) != 0;
     }
-    PendingFile file{copy.fd_, {}};
+    PendingFile file{copy.fd_, std::exchange(copy.temp_, {})};
     bool placed = false;
     try {
         placed = putInPlace(file, target, options.rebuildable && existing.kind == Kind::Plain,

@@ -129,12 +129,16 @@ public:
         friend class LocalFile;
         int fd_ = -1;
         Status status_;
+        std::filesystem::path temp_; // its temporary name, if named ahead; removed with it
     };
     // Writes a new copy of `target` ahead, as writeAtomically would for a missing target; none
     // where the folder is missing or has no unnamed files (nothing is created then).
     static std::optional<WrittenAhead> writeAhead(const std::filesystem::path& target,
                                                   const Producer& produce,
                                                   const WriteOptions& options);
+    // Gives a copy written ahead a temporary name in its target's folder, so that putting it in
+    // place later takes one step less; false, with the copy left unnamed, where that fails.
+    static bool nameAhead(WrittenAhead& copy, const std::filesystem::path& target);
     // Removes a file that is no longer wanted, now or a little later.
     using RemoveLater = std::function<void(const std::filesystem::path& file)>;
     // Puts a copy written ahead in the target's place, as writeAtomically would put its new
