@@ -3,7 +3,6 @@
 #include "Item.h"
 #include "Names.h"
 
-
 namespace vss::server {
 
 Items::Items(std::shared_ptr<Session> session, std::vector<ItemRef> children)
