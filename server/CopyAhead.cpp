@@ -291,8 +291,9 @@ std::optional<LocalFile::WrittenAhead> CopyAhead::write(Writer& writer, const Jo
         // the get only swaps the two.
         if (copy && job.replacing)
             LocalFile::nameAhead(*copy, key.path);
-        noFolder = !copy && LocalFile::kind(std::filesystem::path(key.path).parent_path()) ==
-                                LocalFile::Kind::Missing;
+        const auto place = LocalFile::place(key.path);
+        noFolder = !copy && place &&
+                   LocalFile::kind(std::string(place->folder)) == LocalFile::Kind::Missing;
         if (noFolder)
             writer.listedFolder.reset(); // listed again once it is made
     });
@@ -300,19 +301,18 @@ std::optional<LocalFile::WrittenAhead> CopyAhead::write(Writer& writer, const Jo
 }
 
 bool CopyAhead::missing(Writer& writer, const std::string& path, std::size_t following) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
+    const auto place = LocalFile::place(path);
+    if (!place)
         return LocalFile::kind(path) == LocalFile::Kind::Missing;
-    const std::string folder = path.substr(0, std::max<std::size_t>(slash, 1));
-    if (writer.listedFolder != folder) {
+    if (writer.listedFolder != place->folder) {
         // A listing pays where it replaces more than a few looks: a folder with many more
         // entries than copies to come is not listed.
-        writer.names = LocalFile::names(folder, 4 * following + 64);
-        writer.listedFolder = folder;
+        writer.listedFolder.emplace(place->folder);
+        writer.names = LocalFile::names(*writer.listedFolder, 4 * following + 64);
     }
     if (!writer.names)
         return LocalFile::kind(path) == LocalFile::Kind::Missing;
-    return !writer.names->contains(path.substr(slash + 1));
+    return !writer.names->contains(std::string(place->name));
 }
 
 std::optional<ItemRef> CopyAhead::lookup(Writer& writer, const std::string& spec,

@@ -2,6 +2,7 @@
 
 #include "Errors.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -519,6 +520,13 @@ std::vector<fs::path> LocalFile::removeStaleTemporaries(const fs::path& folder,
             removeIfStale(folder, temporary.name))
             removed.push_back(folder / temporary.name);
     return removed;
+}
+
+std::optional<LocalFile::Place> LocalFile::place(std::string_view path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string_view::npos || slash + 1 == path.size())
+        return std::nullopt;
+    return Place{path.substr(0, std::max<std::size_t>(slash, 1)), path.substr(slash + 1)};
 }
 
 std::optional<std::unordered_set<std::string>> LocalFile::names(const fs::path& folder,

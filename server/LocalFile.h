@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -106,6 +107,14 @@ public:
     static Kind kind(const char* file);
     static Kind kind(const std::filesystem::path& file) { return kind(file.c_str()); }
     static Kind kind(const std::string& file) { return kind(file.c_str()); }
+
+    // A path's folder ("/" for one at the root) and last name; none for a path without a
+    // separator or ending in one.
+    struct Place {
+        std::string_view folder;
+        std::string_view name;
+    };
+    static std::optional<Place> place(std::string_view path);
 
     // The names in a folder, from one listing: empty for a missing folder, none for one that
     // holds more than `limit` entries or cannot be read.

@@ -13,12 +13,11 @@ TemporarySweeper::Listing& TemporarySweeper::listing(const std::string& folder) 
 }
 
 void TemporarySweeper::sweepFor(const std::string& path) {
-    // The paths given are normalized: the folder is all before the last separator.
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos || slash + 1 == path.size())
+    const auto place = LocalFile::place(path);
+    if (!place)
         return;
-    const std::string folder = slash == 0 ? std::string("/") : path.substr(0, slash);
-    const std::string name = path.substr(slash + 1);
+    const std::string folder(place->folder);
+    const std::string name(place->name);
     const std::int64_t now = std::time(nullptr);
     auto& temporaries = listing(folder).temporaries;
     for (auto it = temporaries.begin(); it != temporaries.end();) {

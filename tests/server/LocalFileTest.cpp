@@ -213,4 +213,23 @@ TEST_F(LocalFileTest, NamesListAFolderUpToALimit) {
     EXPECT_TRUE(none->empty());
 }
 
+TEST_F(LocalFileTest, APlaceIsAFolderAndAName) {
+    const struct {
+        const char* path;
+        const char* folder; // null: no place
+        const char* name;
+    } cases[] = {{"/a/b/c.txt", "/a/b", "c.txt"},
+                 {"/c.txt", "/", "c.txt"},
+                 {"c.txt", nullptr, nullptr},
+                 {"/a/b/", nullptr, nullptr}};
+    for (const auto& c : cases) {
+        const auto place = LocalFile::place(c.path);
+        ASSERT_EQ(place.has_value(), c.folder != nullptr) << c.path;
+        if (place) {
+            EXPECT_EQ(place->folder, c.folder) << c.path;
+            EXPECT_EQ(place->name, c.name) << c.path;
+        }
+    }
+}
+
 } // namespace
