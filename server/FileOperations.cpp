@@ -108,6 +108,19 @@ void FileOperations::get(std::string& local, std::int32_t flags) {
     // A get changes nothing in the permanent record: it reads it, writes local files and
     // records them in the local-copy cache, which is written in batches.
     if (!item_.isProject()) {
+        if (!local.empty()) {
+            const std::string path = LocalFile::normalizedText(local);
+            if (const auto looked = s_.lookedAhead(path)) {
+                bool current = false;
+                s_.temporaries.sweepFor(path);
+                s_.store.read([&] { current = currentAsLooked(item_, path, flags, *looked); });
+                if (current) {
+                    s_.localCopies.flushIfFull();
+                    local = path;
+                    return;
+                }
+            }
+        }
         std::optional<LocalFile::Status> status;
         const std::string path = fileLocalPath(local, true, &status);
         s_.temporaries.sweepFor(path);
@@ -187,8 +200,10 @@ FileOperations::Outcome FileOperations::getFile(const ItemRef& file, const std::
     const LocalFile::Status local = known ? *known : LocalFile::status(path);
     if (local.kind == LocalFile::Kind::Plain) {
         if (matches(file, latest, path, local, flags, Trust::Record)) {
-            if (forCheckout)
+            if (forCheckout) {
                 LocalFile::setReadOnly(path, false);
+                s_.localChanged(path);
+            }
             record(file, latest.number, path, local);
             return Outcome::Unchanged;
         }
@@ -210,6 +225,17 @@ FileOperations::Outcome FileOperations::getFile(const ItemRef& file, const std::
     }
     writeVersion(file, latest, path, flags, readOnly, &local);
     return Outcome::Written;
+}
+
+bool FileOperations::currentAsLooked(const ItemRef& file, const std::string& path,
+                                     std::int32_t flags, const LocalFile::Status& looked) {
+    if (looked.kind != LocalFile::Kind::Plain)
+        return false;
+    const VersionRow latest = s_.items.latestContentBrief(file.id);
+    if (recordVerdict(file, latest, path, looked, flags) != true)
+        return false;
+    record(file, latest.number, path, looked);
+    return true;
 }
 
 LocalFile::WriteOptions FileOperations::copyOptions(const VersionRow& version, std::int32_t flags,
@@ -254,6 +280,7 @@ void FileOperations::writeVersion(const ItemRef& file, const VersionRow& version
                       s_.contents.readVersion(version.contentId, file.spec, version.number, sink);
                   },
                   options);
+    s_.localChanged(path);
     if (!s_.store.readOnly())
         s_.localCopies.recordWritten(s_.user().id, path, recordOf(file, version.number, written));
 }
@@ -287,6 +314,7 @@ void FileOperations::merge(const ItemRef& file, const VersionRow& latest, const 
     const LocalFile::Status written = LocalFile::writeAtomically(
         path, [&](const LocalFile::Sink& sink) { sink(merged.text.data(), merged.text.size()); },
         {.readOnly = false, .modificationTime = std::nullopt, .durable = true});
+    s_.localChanged(path);
     // The merged file holds local changes: never let a comparison call it unchanged.
     s_.localCopies.record(s_.user().id, path, {file.id, latest.number, 0, -1, written.inode});
 }
@@ -294,28 +322,13 @@ void FileOperations::merge(const ItemRef& file, const VersionRow& latest, const 
 bool FileOperations::matches(const ItemRef& file, const VersionRow& version,
                              const std::string& path, const LocalFile::Status& local,
                              std::int32_t flags, Trust trust, Fingerprint* taken) {
-    switch (flags & kMaskCompare) {
-    case FlagCompareContents:
+    const std::int32_t compare = flags & kMaskCompare;
+    if (compare == FlagCompareContents)
         return s_.contents.equalsFile(version.contentId, path);
-    case FlagCompareTime:
-        if (auto copy = s_.localCopies.find(s_.user().id, path); copy && copy->itemId == file.id) {
-            // Times compare to the second, as file times are shown.
-            constexpr std::int64_t kSecond = 1000000000;
-            return copy->version == version.number && copy->modificationTime != 0 &&
-                   copy->modificationTime / kSecond == local.modificationTime / kSecond;
-        }
-        break;
-    default:
-        // The record of the copy written here saves reading a file that has not changed since.
-        if (trust == Trust::Record) {
-            if (auto copy = s_.localCopies.find(s_.user().id, path);
-                copy && copy->itemId == file.id && copy->version == version.number &&
-                copy->size >= 0 && copy->size == local.size &&
-                copy->modificationTime == local.modificationTime && copy->inode == local.inode)
-                return true;
-        }
-        break;
-    }
+    // The record of the copy written here saves reading a file that has not changed since.
+    if (compare == FlagCompareTime || trust == Trust::Record)
+        if (const auto verdict = recordVerdict(file, version, path, local, flags))
+            return *verdict;
     const ContentInfo stored = s_.contents.info(version.contentId);
     if (local.size != stored.size)
         return false;
@@ -323,6 +336,28 @@ bool FileOperations::matches(const ItemRef& file, const VersionRow& version,
     if (taken)
         *taken = fingerprint;
     return fingerprint.size == stored.size && fingerprint.hash == stored.hash;
+}
+
+std::optional<bool> FileOperations::recordVerdict(const ItemRef& file, const VersionRow& version,
+                                                  const std::string& path,
+                                                  const LocalFile::Status& local,
+                                                  std::int32_t flags) {
+    const std::int32_t compare = flags & kMaskCompare;
+    if (compare == FlagCompareContents)
+        return std::nullopt;
+    const auto copy = s_.localCopies.find(s_.user().id, path);
+    if (!copy || copy->itemId != file.id)
+        return std::nullopt;
+    if (compare == FlagCompareTime) {
+        // Times compare to the second, as file times are shown.
+        constexpr std::int64_t kSecond = 1000000000;
+        return copy->version == version.number && copy->modificationTime != 0 &&
+               copy->modificationTime / kSecond == local.modificationTime / kSecond;
+    }
+    if (copy->version == version.number && copy->size >= 0 && copy->size == local.size &&
+        copy->modificationTime == local.modificationTime && copy->inode == local.inode)
+        return true;
+    return std::nullopt;
 }
 
 bool FileOperations::checkedOutByMe(const ItemRef& file) {
@@ -413,6 +448,7 @@ void FileOperations::checkin(const std::string& comment, const std::string& loca
     if ((flags & kMaskReadOnly) != FlagWritable) {
         try {
             LocalFile::setReadOnly(localPath, true);
+            s_.localChanged(localPath);
         } catch (const VssError& e) {
             throw VssError(item_.spec + " was checked in; " + e.what());
         }
@@ -440,6 +476,7 @@ void FileOperations::undoCheckout(const std::string& local, std::int32_t flags) 
         if (localStatus.kind == LocalFile::Kind::Plain &&
             matches(item_, latest, path, localStatus, flags, Trust::Content)) {
             LocalFile::setReadOnly(path, readOnly);
+            s_.localChanged(path);
             record(item_, latest.number, path, localStatus);
             return;
         }

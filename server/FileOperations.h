@@ -49,6 +49,11 @@ private:
     // The status of the file at path, when known, saves taking it again.
     Outcome getFile(const ItemRef& file, const std::string& path, std::int32_t flags,
                     bool forCheckout, const std::optional<LocalFile::Status>& known = {});
+    // Whether the local-copy record vouches that the file, as a look taken ahead of the call
+    // found it, is the latest version. Only such a verdict, which changes nothing, may rest on
+    // a look taken earlier in the run; one that writes rests on the file as it is now.
+    bool currentAsLooked(const ItemRef& file, const std::string& path, std::int32_t flags,
+                         const LocalFile::Status& looked);
     void getProject(const ItemRef& project, const std::string& folder, std::int32_t flags,
                     std::vector<std::string>& problems);
     // `known`: what a look at path found just before.
@@ -62,6 +67,11 @@ private:
     bool matches(const ItemRef& file, const VersionRow& version, const std::string& path,
                  const LocalFile::Status& local, std::int32_t flags, Trust trust,
                  Fingerprint* taken = nullptr);
+    // What the local-copy record says of the file as `local` found it, where it has a say:
+    // under a time comparison, whether it is that version; otherwise only that it is.
+    std::optional<bool> recordVerdict(const ItemRef& file, const VersionRow& version,
+                                      const std::string& path, const LocalFile::Status& local,
+                                      std::int32_t flags);
     void record(const ItemRef& file, std::int32_t version, const std::string& path,
                 const LocalFile::Status& local);
     bool checkedOutByMe(const ItemRef& file);

@@ -124,8 +124,10 @@ void Session::beginRun() {
 }
 
 void Session::endRun() {
-    if (store.groupDepth() == 1)
+    if (store.groupDepth() == 1) {
         copyAhead_.reset();
+        statAhead_.reset();
+    }
     if (store.groupDepth() == 1 && !store.readOnly()) {
         try {
             localCopies.flush();
@@ -139,6 +141,17 @@ void Session::endRun() {
 void Session::announce(bool replacing, std::vector<std::string> specs, std::int32_t flags) {
     if (store.groupDepth() == 0 || !CopyAhead::worthwhile())
         return;
+    // An undone check-out replaces its file whatever it finds there.
+    if (!replacing && specs.size() >= StatAhead::kFewest) {
+        try {
+            std::vector<std::string> paths = localPaths(specs);
+            if (!statAhead_)
+                statAhead_ = std::make_unique<StatAhead>();
+            statAhead_->announce(std::move(paths));
+        } catch (const VssError&) {
+            // Without looks ahead, each get looks itself.
+        }
+    }
     if (!copyAhead_)
         // The thread reads through a connection of its own, as this user.
         copyAhead_ = std::make_unique<CopyAhead>([location = location_, user = user_] {
@@ -148,6 +161,47 @@ void Session::announce(bool replacing, std::vector<std::string> specs, std::int3
             return reader;
         });
     copyAhead_->announce(std::move(specs), flags, replacing);
+}
+
+std::vector<std::string> Session::localPaths(const std::vector<std::string>& specs) {
+    std::vector<std::string> paths;
+    store.read([&] {
+        paths.clear();
+        paths.reserve(specs.size());
+        // The files of a run mostly share their project: its folder is looked up once.
+        std::optional<std::string_view> project;
+        std::string folder;
+        for (const std::string& spec : specs) {
+            const std::size_t slash = spec.rfind('/');
+            if (slash == std::string::npos || slash + 1 == spec.size()) {
+                paths.emplace_back();
+                continue;
+            }
+            const std::string_view projectSpec(spec.data(), slash <= 1 ? slash + 1 : slash);
+            if (project != projectSpec) {
+                project = projectSpec;
+                const auto found = items.lookup(std::string(projectSpec), false);
+                folder = found && found->isProject() ? projectFolder(found->id) : std::string();
+            }
+            if (folder.empty() || !Names::problem(spec.substr(slash + 1)).empty()) {
+                paths.emplace_back();
+                continue;
+            }
+            paths.push_back(localChild(folder, spec.substr(slash + 1)));
+        }
+    });
+    return paths;
+}
+
+std::optional<LocalFile::Status> Session::lookedAhead(const std::string& path) {
+    if (!statAhead_)
+        return std::nullopt;
+    return statAhead_->take(path);
+}
+
+void Session::localChanged(const std::string& path) {
+    if (statAhead_)
+        statAhead_->changed(path);
 }
 
 } // namespace vss::server

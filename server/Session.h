@@ -8,6 +8,7 @@
 #include "CopyAhead.h"
 #include "ItemTable.h"
 #include "LocalCopies.h"
+#include "StatAhead.h"
 #include "Store.h"
 #include "TemporarySweeper.h"
 #include "UserTable.h"
@@ -18,6 +19,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace vss::server {
 
@@ -60,6 +62,12 @@ public:
     void announce(bool replacing, std::vector<std::string> specs, std::int32_t flags);
     // The copies written ahead in this run; null when none was announced.
     CopyAhead* copyAhead() { return copyAhead_.get(); }
+    // What a look at the file at `path`, taken ahead of this get, found; none when no look was
+    // taken or it no longer stands.
+    std::optional<LocalFile::Status> lookedAhead(const std::string& path);
+    // To be called once this session has changed a local file (its content or its mode): a
+    // look taken ahead of that no longer stands.
+    void localChanged(const std::string& path);
 
     Store store;
     ContentStore contents;
@@ -72,12 +80,15 @@ public:
 private:
     void checkIntegrity();
     std::string findProjectFolder(std::int64_t projectId);
+    // The local paths of the files at `specs`, empty for those without one.
+    std::vector<std::string> localPaths(const std::vector<std::string>& specs);
 
     DatabaseLocation location_;
     User user_;
     std::unordered_map<std::int64_t, std::string> folders_; // by project id
     // What they hold for: others' version of the store and this connection's place changes.
     std::optional<std::pair<std::uint32_t, std::uint64_t>> foldersKey_;
+    std::unique_ptr<StatAhead> statAhead_;
     std::unique_ptr<CopyAhead> copyAhead_; // last: its thread stops first
 };
 

@@ -12,7 +12,7 @@
 namespace servertest {
 namespace {
 
-constexpr int kFiles = 40;
+constexpr int kFiles = 64;
 
 class CopyAheadTest : public ServerTest {
 protected:
