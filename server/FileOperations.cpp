@@ -110,7 +110,9 @@ void FileOperations::get(std::string& local, std::int32_t flags) {
     if (!item_.isProject()) {
         if (!local.empty()) {
             const std::string path = LocalFile::normalizedText(local);
-            if (const auto looked = s_.lookedAhead(path)) {
+            // Only a file there may be found current.
+            if (const auto looked = s_.lookedAhead(path);
+                looked && looked->kind == LocalFile::Kind::Plain) {
                 bool current = false;
                 s_.temporaries.sweepFor(path);
                 s_.store.read([&] { current = currentAsLooked(item_, path, flags, *looked); });
@@ -229,8 +231,6 @@ FileOperations::Outcome FileOperations::getFile(const ItemRef& file, const std::
 
 bool FileOperations::currentAsLooked(const ItemRef& file, const std::string& path,
                                      std::int32_t flags, const LocalFile::Status& looked) {
-    if (looked.kind != LocalFile::Kind::Plain)
-        return false;
     const VersionRow latest = s_.items.latestContentBrief(file.id);
     if (recordVerdict(file, latest, path, looked, flags) != true)
         return false;

@@ -50,7 +50,7 @@ private:
     Outcome getFile(const ItemRef& file, const std::string& path, std::int32_t flags,
                     bool forCheckout, const std::optional<LocalFile::Status>& known = {});
     // Whether the local-copy record vouches that the file, as a look taken ahead of the call
-    // found it, is the latest version. Only such a verdict, which changes nothing, may rest on
+    // found it there, is the latest version. Only such a verdict, which changes nothing, may rest on
     // a look taken earlier in the run; one that writes rests on the file as it is now.
     bool currentAsLooked(const ItemRef& file, const std::string& path, std::int32_t flags,
                          const LocalFile::Status& looked);

@@ -85,14 +85,15 @@ std::optional<LocalFile::Status> StatAhead::take(const std::string& path) {
     if (found->state.compare_exchange_strong(state, Passed, std::memory_order_acquire) ||
         state != Done)
         return std::nullopt;
-    if (const auto it = changedAt_.find(path);
+    if (const auto it = changedAt_.find(std::hash<std::string>{}(path));
         it != changedAt_.end() && it->second > found->changes)
         return std::nullopt;
     return found->status;
 }
 
 void StatAhead::changed(const std::string& path) {
-    changedAt_[path] = changes_.fetch_add(1, std::memory_order_acq_rel) + 1;
+    changedAt_[std::hash<std::string>{}(path)] =
+        changes_.fetch_add(1, std::memory_order_acq_rel) + 1;
 }
 
 std::size_t StatAhead::done() {

@@ -72,7 +72,8 @@ private:
     std::size_t next_ = 0;   // the thread's next look
     bool stopping_ = false;
     std::atomic<std::uint64_t> changes_{0};
-    std::unordered_map<std::string, std::uint64_t> changedAt_; // the gets' thread alone
+    // By the path's hash: two paths that share one withhold each other's looks, never give one.
+    std::unordered_map<std::size_t, std::uint64_t> changedAt_; // the gets' thread alone
     std::thread thread_; // last: it starts once the rest is in place
 };
 
