@@ -202,5 +202,44 @@ TEST_F(CopyAheadTest, ARunThatEndsBeforeItsGetsLeavesNothing) {
         GTEST_SKIP() << "no copy was written ahead here (a single processor)";
 }
 
+TEST_F(CopyAheadTest, AFileChangedDuringTheRunIsNeverOverwrittenByAnEarlierLook) {
+    ASSERT_EQ(run_->BeginRun(), com::S_OK);
+    announceAll(0);
+    for (int i = 0; i < kFiles; ++i)
+        ASSERT_EQ(get(db_.get(), i, 0), com::S_OK) << lastError();
+    ASSERT_EQ(run_->EndRun(), com::S_OK) << lastError();
+    // Another user checks in new versions: these read-only copies are now out of date.
+    auto other = open();
+    const int outdated[] = {10, 20, 30};
+    for (const int i : outdated) {
+        auto file = item(other.get(), "$/Demo/" + name(i));
+        const fs::path elsewhere = work() / "elsewhere" / name(i);
+        ASSERT_EQ(file->Checkout(u"", wide(elsewhere.string()), 0), com::S_OK) << lastError();
+        write(elsewhere, "second version " + std::to_string(i) + "\n");
+        ASSERT_EQ(file->Checkin(u"", wide(elsewhere.string()), 0), com::S_OK) << lastError();
+    }
+
+    // The user makes them writable and edits them while the next run goes on, after they have
+    // been looked at ahead (the thread is far quicker than the gets).
+    ASSERT_EQ(run_->BeginRun(), com::S_OK);
+    announceAll(0);
+    for (int i = 0; i < 3; ++i)
+        ASSERT_EQ(get(db_.get(), i, 0), com::S_OK) << lastError();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    for (const int i : outdated) {
+        fs::permissions(folder() / name(i), fs::perms::owner_write, fs::perm_options::add);
+        write(folder() / name(i), "the user's edit " + std::to_string(i) + "\n");
+    }
+    for (int i = 3; i < kFiles; ++i)
+        EXPECT_EQ(com::succeeded(get(db_.get(), i, 0)),
+                  std::find(std::begin(outdated), std::end(outdated), i) == std::end(outdated))
+            << i;
+    ASSERT_EQ(run_->EndRun(), com::S_OK) << lastError();
+    const auto found = listing();
+    for (const int i : outdated)
+        EXPECT_EQ(found.at(name(i)).content, "the user's edit " + std::to_string(i) + "\n");
+    EXPECT_EQ(found.at(name(11)).content, "file 11\n");
+}
+
 } // namespace
 } // namespace servertest
