@@ -108,21 +108,8 @@ void FileOperations::get(std::string& local, std::int32_t flags) {
     // A get changes nothing in the permanent record: it reads it, writes local files and
     // records them in the local-copy cache, which is written in batches.
     if (!item_.isProject()) {
-        if (!local.empty()) {
-            const std::string path = LocalFile::normalizedText(local);
-            // Only a file there may be found current.
-            if (const auto looked = s_.lookedAhead(path);
-                looked && looked->kind == LocalFile::Kind::Plain) {
-                bool current = false;
-                s_.temporaries.sweepFor(path);
-                s_.store.read([&] { current = currentAsLooked(item_, path, flags, *looked); });
-                if (current) {
-                    s_.localCopies.flushIfFull();
-                    local = path;
-                    return;
-                }
-            }
-        }
+        if (!local.empty() && getAsLooked(local, flags))
+            return;
         std::optional<LocalFile::Status> status;
         const std::string path = fileLocalPath(local, true, &status);
         s_.temporaries.sweepFor(path);
@@ -227,6 +214,34 @@ FileOperations::Outcome FileOperations::getFile(const ItemRef& file, const std::
     }
     writeVersion(file, latest, path, flags, readOnly, &local);
     return Outcome::Written;
+}
+
+bool FileOperations::getAsLooked(std::string& local, std::int32_t flags) {
+    const std::string path = LocalFile::normalizedText(local);
+    const auto looked = s_.lookedAhead(path);
+    if (!looked ||
+        (looked->kind != LocalFile::Kind::Plain && looked->kind != LocalFile::Kind::Missing))
+        return false;
+    bool done = false;
+    s_.temporaries.sweepFor(path);
+    s_.store.read([&] {
+        if (looked->kind == LocalFile::Kind::Plain) {
+            done = currentAsLooked(item_, path, flags, *looked);
+            return;
+        }
+        // A file that appeared since the look is not written over: the get looks again.
+        try {
+            getFile(item_, path, flags, false, looked);
+            done = true;
+        } catch (const LocalFile::Appeared&) {
+            done = false;
+        }
+    });
+    if (!done)
+        return false;
+    s_.localCopies.flushIfFull();
+    local = path;
+    return true;
 }
 
 bool FileOperations::currentAsLooked(const ItemRef& file, const std::string& path,

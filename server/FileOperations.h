@@ -50,10 +50,14 @@ private:
     Outcome getFile(const ItemRef& file, const std::string& path, std::int32_t flags,
                     bool forCheckout, const std::optional<LocalFile::Status>& known = {});
     // Whether the local-copy record vouches that the file, as a look taken ahead of the call
-    // found it there, is the latest version. Only such a verdict, which changes nothing, may rest on
-    // a look taken earlier in the run; one that writes rests on the file as it is now.
+    // found it there, is the latest version. Only such a verdict, which changes nothing, may rest
+    // on a look taken earlier in the run; one that writes rests on the file as it is now.
     bool currentAsLooked(const ItemRef& file, const std::string& path, std::int32_t flags,
                          const LocalFile::Status& looked);
+    // The get of this file at `local` on the strength of a look taken ahead: only where the look
+    // found it current, or found none (what appears meanwhile is never written over); false
+    // where the get must look itself.
+    bool getAsLooked(std::string& local, std::int32_t flags);
     void getProject(const ItemRef& project, const std::string& folder, std::int32_t flags,
                     std::vector<std::string>& problems);
     // `known`: what a look at path found just before.

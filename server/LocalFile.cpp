@@ -281,12 +281,19 @@ bool linkDescriptor(int fd, const fs::path& target) {
 // Gives the complete unnamed file the target's name, or a temporary one when a file took the
 // target's name meanwhile (that one is then replaced as any existing file is). False when the
 // file system takes no link to it: the content must then be written under a name.
+LocalFile::Appeared appeared(const fs::path& target) {
+    return LocalFile::Appeared("Cannot write " + quote(target.string()) +
+                               ": a file appeared there while it was being written; it was "
+                               "left as it is.");
+}
+
 bool linkUnnamed(PendingFile& file, const fs::path& target, bool taken = false) {
     if (!taken) {
         if (linkDescriptor(file.fd, target))
             return true;
-        if (errno != EEXIST)
-            return false;
+        if (errno == EEXIST)
+            throw appeared(target);
+        return false;
     }
     const fs::path folder = folderOf(target);
     for (int attempt = 0;; ++attempt) {
@@ -320,18 +327,26 @@ bool swapIn(const fs::path& temp, const fs::path& target,
     return true;
 }
 
-void moveIn(const fs::path& temp, const fs::path& target, bool swap,
+void moveIn(const fs::path& temp, const fs::path& target, bool swap, bool taken,
             const LocalFile::RemoveLater& removeLater = {}) {
     if (swap && swapIn(temp, target, removeLater))
         return;
+    if (!taken) {
+        if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+            return;
+        if (errno == EEXIST)
+            throw appeared(target);
+        if (errno != EINVAL && errno != ENOSYS) // a file system without the flag renames as usual
+            throw fileError("Cannot write", target);
+    }
     if (::rename(temp.c_str(), target.c_str()) != 0)
         throw fileError("Cannot replace", target);
 }
 
 // Gives the complete file the target's name and closes it (file.fd is then -1). False, with the
 // file open and nothing changed, where an unnamed file cannot be linked. `taken`: a file is
-// known to have the target's name. On a failure the caller closes what is open and removes
-// file.temp.
+// known to have the target's name; without one, a file found there raises Appeared. On a
+// failure the caller closes what is open and removes file.temp.
 bool putInPlace(PendingFile& file, const fs::path& target, bool swap, bool taken,
                 const LocalFile::RemoveLater& removeLater = {}) {
     if (file.temp.empty() && !linkUnnamed(file, target, taken))
@@ -339,7 +354,7 @@ bool putInPlace(PendingFile& file, const fs::path& target, bool swap, bool taken
     if (::close(std::exchange(file.fd, -1)) != 0)
         throw fileError("Cannot write", target);
     if (!file.temp.empty())
-        moveIn(file.temp, target, swap, removeLater);
+        moveIn(file.temp, target, swap, taken, removeLater);
     return true;
 }
 
@@ -409,7 +424,8 @@ std::optional<LocalFile::Status> LocalFile::writeVia(const fs::path& target,
     Status written;
     try {
         written = fillPending(file.fd, target, produce, options, mode);
-        if (!putInPlace(file, target, options.rebuildable && existing.kind == Kind::Plain, false)) {
+        if (!putInPlace(file, target, options.rebuildable && existing.kind == Kind::Plain,
+                        existing.kind == Kind::Plain)) {
             ::close(file.fd);
             return std::nullopt;
         }

@@ -2,6 +2,8 @@
 // crash never leaves it torn (temporary name in the same folder, rename).
 #pragma once
 
+#include "Errors.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -15,6 +17,13 @@ namespace vss::server {
 
 class LocalFile {
 public:
+    // A write for a target it found missing met a file there: that file, not looked at, is left
+    // alone.
+    class Appeared : public VssError {
+    public:
+        using VssError::VssError;
+    };
+
     // Receives the content to write, piece by piece.
     using Sink = std::function<void(const char* data, std::size_t size)>;
     // A producer may be asked for the content a second time, when the first file it went into

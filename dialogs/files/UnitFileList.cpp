@@ -135,8 +135,8 @@ void TFormFileList::UpdateOkButton() {
 }
 
 void TFormFileList::AppendLog(const std::string& line) {
-    if (runLog_)
-        runLog_->append(QString::fromStdString(line));
+    if (gathering_)
+        pendingLog_.append(QString::fromStdString(line));
     else
         MemoLog->appendPlainText(QString::fromStdString(line));
 }
@@ -150,7 +150,9 @@ void TFormFileList::Deselect(QListWidgetItem* entry) {
 
 void TFormFileList::ShowRunOutcome() {
     gathering_ = false;
-    const std::unique_ptr<ui::LogBuilder> log = std::move(runLog_);
+    if (!pendingLog_.isEmpty())
+        MemoLog->appendPlainText(pendingLog_.join(QChar('\n')));
+    pendingLog_.clear();
     // Runs of neighbouring rows become one range each.
     const QAbstractItemModel* model = ListBoxFileList->model();
     QItemSelection processed;
@@ -166,7 +168,6 @@ void TFormFileList::ShowRunOutcome() {
     processedRows_.clear();
     if (!processed.isEmpty()) // not a user event: OK keeps its state
         ListBoxFileList->selectionModel()->select(processed, QItemSelectionModel::Deselect);
-    log->finish();
 }
 
 void TFormFileList::ButtonOkClick() {
@@ -177,7 +178,6 @@ void TFormFileList::ButtonOkClick() {
         // Restored on every way out, also when a lookup below fails and the error leaves.
         ui::BusyCursor busy;
         gathering_ = true;
-        runLog_ = std::make_unique<ui::LogBuilder>(MemoLog);
         try {
             // The server takes the run's changes to disk together, before the run is over.
             VssRun run(Database);

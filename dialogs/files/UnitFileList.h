@@ -7,10 +7,10 @@
 #include "VssAutomation.h"
 
 #include <ui/Form.h>
-#include <ui/LogBuilder.h>
+
+#include <QStringList>
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -100,7 +100,7 @@ protected:
 private:
     // A run's lines and processed rows wait here until it ends: shown one at a time, they cost
     // a long run more than its files do, and nothing is painted before the run ends anyway.
-    std::unique_ptr<ui::LogBuilder> runLog_; // while a run goes on
+    QStringList pendingLog_;
     std::vector<int> processedRows_;
     bool gathering_ = false;
 };

@@ -106,19 +106,13 @@ TEST_F(LocalFileTest, EveryWayOfWritingReplacesWholeAndLeavesNothingElse) {
         int oldMode; // 0: no old file
         bool readOnly;
         Way way;
-        bool claimMissing; // the caller's look found no file, but one came since
         int newMode;
     };
     const Case cases[] = {
-        {"new file", 0, true, Rename, false, 0444},
-        {"new writable file", 0, false, Rename, false, 0644},
-        {"renamed over", 0440, true, Rename, false, 0440},
-        {"swapped in", 0640, true, Swap, false, 0440},
-        {"flushed first", 0600, false, Flush, false, 0600},
-        {"made writable", 0444, false, Rename, false, 0644},
-        {"came meanwhile", 0444, true, Rename, true, 0444},
+        {"new file", 0, true, Rename, 0444},         {"new writable file", 0, false, Rename, 0644},
+        {"renamed over", 0440, true, Rename, 0440},  {"swapped in", 0640, true, Swap, 0440},
+        {"flushed first", 0600, false, Flush, 0600}, {"made writable", 0444, false, Rename, 0644},
     };
-    const LocalFile::Status missing;
     int round = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -134,8 +128,6 @@ TEST_F(LocalFileTest, EveryWayOfWritingReplacesWholeAndLeavesNothingElse) {
         options.readOnly = c.readOnly;
         options.durable = c.way == Flush;
         options.rebuildable = c.way == Swap;
-        if (c.claimMissing)
-            options.known = &missing;
         const LocalFile::Status written = LocalFile::writeAtomically(file, text("new"), options);
         EXPECT_EQ(read(file), "new");
         const LocalFile::Status found = LocalFile::status(file);
@@ -153,6 +145,32 @@ TEST_F(LocalFileTest, EveryWayOfWritingReplacesWholeAndLeavesNothingElse) {
             left.push_back(e.path().filename().string());
         std::sort(left.begin(), left.end());
         EXPECT_EQ(left, expected);
+    }
+}
+
+TEST_F(LocalFileTest, AWriteForAMissingFileLeavesAFileThatCameMeanwhile) {
+    // The caller's look found no file; one came since, which nobody has looked at.
+    const LocalFile::Status missing;
+    const fs::path file = dir_ / "a.txt";
+    for (const bool ahead : {false, true}) {
+        SCOPED_TRACE(ahead ? "written ahead" : "written at once");
+        std::ofstream(file) << "came";
+        fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+        LocalFile::WriteOptions options;
+        options.known = &missing;
+        if (ahead) {
+            auto copy = LocalFile::writeAhead(file.string(), text("new"), options);
+            ASSERT_TRUE(copy);
+            EXPECT_THROW(LocalFile::placeAhead(*copy, file, options, missing, {}),
+                         LocalFile::Appeared);
+        } else {
+            EXPECT_THROW(LocalFile::writeAtomically(file, text("new"), options),
+                         LocalFile::Appeared);
+        }
+        EXPECT_EQ(read(file), "came");
+        EXPECT_TRUE(LocalFile::isWritable(file));
+        EXPECT_EQ(names(), std::vector<std::string>{"a.txt"});
+        fs::remove(file);
     }
 }
 
