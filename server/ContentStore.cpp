@@ -156,8 +156,12 @@ void ContentStore::read(std::int64_t id, const LocalFile::Sink& sink) {
         throw std::bad_alloc();
     Hasher hasher;
     // Decompressed chunks alternate between two buffers: one waits while the next is checked.
-    std::vector<char>& held = held_;
-    std::vector<char>& buffer = buffer_;
+    if (!held_) {
+        held_ = std::make_unique_for_overwrite<char[]>(kChunkSize);
+        buffer_ = std::make_unique_for_overwrite<char[]>(kChunkSize);
+    }
+    char* held = held_.get();
+    char* buffer = buffer_.get();
     std::size_t heldSize = 0;
     bool holding = false;
     // What the content must hash to comes with its chunks; an empty content has none.
@@ -176,16 +180,14 @@ void ContentStore::read(std::int64_t id, const LocalFile::Sink& sink) {
         if (size < 0 || size > static_cast<std::int64_t>(kChunkSize))
             throw corrupt(id, "a chunk has a wrong size");
         const auto n = static_cast<std::size_t>(size);
-        if (buffer.size() < n)
-            buffer.resize(n);
         const std::string_view data = q.blob(2);
         const std::size_t got =
-            ZSTD_decompressDCtx(dctx_.get(), buffer.data(), n, data.data(), data.size());
+            ZSTD_decompressDCtx(dctx_.get(), buffer, n, data.data(), data.size());
         if (ZSTD_isError(got) || got != n)
             throw corrupt(id, "a chunk does not decompress");
-        hasher.update(buffer.data(), n);
+        hasher.update(buffer, n);
         if (holding)
-            sink(held.data(), heldSize);
+            sink(held, heldSize);
         std::swap(held, buffer);
         heldSize = n;
         holding = true;
@@ -196,7 +198,7 @@ void ContentStore::read(std::int64_t id, const LocalFile::Sink& sink) {
     if (actual.size != expected->size || actual.hash != expected->hash)
         throw corrupt(id, "it does not match its hash");
     if (holding)
-        sink(held.data(), heldSize);
+        sink(held, heldSize);
 }
 
 void ContentStore::readVersion(std::int64_t id, const std::string& spec, std::int32_t version,

@@ -81,8 +81,10 @@ private:
 
     Store& store_;
     std::unique_ptr<ZSTD_DCtx_s, DCtxDeleter> dctx_; // reused across reads
-    // The two buffers decompressed chunks alternate between, kept for the next read.
-    std::vector<char> held_, buffer_;
+    // The two buffers decompressed chunks alternate between, made once at a chunk's full size
+    // and left uninitialized: memory is touched only as far as the largest chunk read reaches,
+    // and no growth copies or clears what is overwritten anyway.
+    std::unique_ptr<char[]> held_, buffer_;
 };
 
 } // namespace vss::server
