@@ -295,24 +295,15 @@ std::optional<LocalFile::WrittenAhead> CopyAhead::write(Writer& writer, const Jo
         noFolder = !copy && place &&
                    LocalFile::kind(std::string(place->folder)) == LocalFile::Kind::Missing;
         if (noFolder)
-            writer.listedFolder.reset(); // listed again once it is made
+            writer.listing.forget(); // listed again once it is made
     });
     return copy;
 }
 
 bool CopyAhead::missing(Writer& writer, const std::string& path, std::size_t following) {
-    const auto place = LocalFile::place(path);
-    if (!place)
-        return LocalFile::kind(path) == LocalFile::Kind::Missing;
-    if (writer.listedFolder != place->folder) {
-        // A listing pays where it replaces more than a few looks: a folder with many more
-        // entries than copies to come is not listed.
-        writer.listedFolder.emplace(place->folder);
-        writer.names = LocalFile::names(*writer.listedFolder, 4 * following + 64);
-    }
-    if (!writer.names)
-        return LocalFile::kind(path) == LocalFile::Kind::Missing;
-    return !writer.names->contains(std::string(place->name));
+    if (const auto listed = writer.listing.missing(path, following))
+        return *listed;
+    return LocalFile::kind(path) == LocalFile::Kind::Missing;
 }
 
 std::optional<ItemRef> CopyAhead::lookup(Writer& writer, const std::string& spec,

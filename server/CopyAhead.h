@@ -19,7 +19,6 @@
 #include <string>
 #include <thread>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 namespace vss::server {
@@ -93,9 +92,7 @@ private:
         // the store holds still, as the thread's does for the whole run.
         bool readsWholeProjects = false;
         std::optional<std::unordered_map<std::string, ItemRef>> files;
-        // The folder it listed last and the names there, none when there were too many.
-        std::optional<std::string> listedFolder;
-        std::optional<std::unordered_set<std::string>> names;
+        LocalFile::Listing listing;
     };
 
     // Starts the thread at the first get; false when it cannot be.

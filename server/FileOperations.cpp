@@ -189,10 +189,8 @@ FileOperations::Outcome FileOperations::getFile(const ItemRef& file, const std::
     const LocalFile::Status local = known ? *known : LocalFile::status(path);
     if (local.kind == LocalFile::Kind::Plain) {
         if (matches(file, latest, path, local, flags, Trust::Record)) {
-            if (forCheckout) {
-                LocalFile::setReadOnly(path, false);
-                s_.localChanged(path);
-            }
+            if (forCheckout)
+                s_.setLocalReadOnly(path, false);
             record(file, latest.number, path, local);
             return Outcome::Unchanged;
         }
@@ -462,8 +460,7 @@ void FileOperations::checkin(const std::string& comment, const std::string& loca
     // Only once the check-in is committed: a read-only local copy counts as unmodified.
     if ((flags & kMaskReadOnly) != FlagWritable) {
         try {
-            LocalFile::setReadOnly(localPath, true);
-            s_.localChanged(localPath);
+            s_.setLocalReadOnly(localPath, true);
         } catch (const VssError& e) {
             throw VssError(item_.spec + " was checked in; " + e.what());
         }
@@ -490,8 +487,7 @@ void FileOperations::undoCheckout(const std::string& local, std::int32_t flags) 
         const LocalFile::Status localStatus = status ? *status : LocalFile::status(path);
         if (localStatus.kind == LocalFile::Kind::Plain &&
             matches(item_, latest, path, localStatus, flags, Trust::Content)) {
-            LocalFile::setReadOnly(path, readOnly);
-            s_.localChanged(path);
+            s_.setLocalReadOnly(path, readOnly);
             record(item_, latest.number, path, localStatus);
             return;
         }

@@ -278,15 +278,16 @@ bool linkDescriptor(int fd, const fs::path& target) {
     return true;
 }
 
-// Gives the complete unnamed file the target's name, or a temporary one when a file took the
-// target's name meanwhile (that one is then replaced as any existing file is). False when the
-// file system takes no link to it: the content must then be written under a name.
 LocalFile::Appeared appeared(const fs::path& target) {
     return LocalFile::Appeared("Cannot write " + quote(target.string()) +
                                ": a file appeared there while it was being written; it was "
                                "left as it is.");
 }
 
+// Gives the complete unnamed file the target's name; where a file is known to have that name
+// (`taken`), a temporary one, to replace it with. A file found there though none was known raises
+// Appeared. False when the file system takes no link to it: the content must then be written
+// under a name.
 bool linkUnnamed(PendingFile& file, const fs::path& target, bool taken = false) {
     if (!taken) {
         if (linkDescriptor(file.fd, target))
@@ -543,6 +544,20 @@ std::optional<LocalFile::Place> LocalFile::place(std::string_view path) {
     if (slash == std::string_view::npos || slash + 1 == path.size())
         return std::nullopt;
     return Place{path.substr(0, std::max<std::size_t>(slash, 1)), path.substr(slash + 1)};
+}
+
+std::optional<bool> LocalFile::Listing::missing(const std::string& path, std::size_t following) {
+    const auto place = LocalFile::place(path);
+    if (!place)
+        return std::nullopt;
+    if (folder_ != place->folder) {
+        // A listing pays where it replaces more than a few looks.
+        folder_.emplace(place->folder);
+        names_ = LocalFile::names(*folder_, 4 * following + 64);
+    }
+    if (!names_)
+        return std::nullopt;
+    return !names_->contains(std::string(place->name));
 }
 
 std::optional<std::unordered_set<std::string>> LocalFile::names(const fs::path& folder,

@@ -130,6 +130,21 @@ public:
     static std::optional<std::unordered_set<std::string>> names(const std::filesystem::path& folder,
                                                                 std::size_t limit);
 
+    // The folder listed last and the names in it, for files looked for one after another mostly
+    // in one folder: a folder is listed once rather than each file looked up on its own.
+    class Listing {
+    public:
+        // Whether no file has that path, as the listing shows; none where it cannot tell (no
+        // folder in the path, or one with many more entries than the `following` files to come).
+        std::optional<bool> missing(const std::string& path, std::size_t following);
+        // Lists the folder again at its next file (it was made meanwhile).
+        void forget() { folder_.reset(); }
+
+    private:
+        std::optional<std::string> folder_;
+        std::optional<std::unordered_set<std::string>> names_;
+    };
+
     // A complete copy in an unnamed file of its target's folder, written ahead of the call that
     // names it; it vanishes, leaving nothing behind, when it is dropped or its process dies.
     class WrittenAhead {

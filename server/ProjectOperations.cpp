@@ -51,10 +51,8 @@ ItemRef ProjectOperations::add(const std::string& local, const std::string& comm
         s_.items.addVersion(file.id, {s_.user().name, "Created", comment, content.id,
                                       LocalFile::modificationTime(path)});
         s_.items.addVersion(item_.id, note("Added " + name, comment));
-        if ((flags & kMaskReadOnly) != FlagWritable) {
-            LocalFile::setReadOnly(path, true);
-            s_.localChanged(path.string());
-        }
+        if ((flags & kMaskReadOnly) != FlagWritable)
+            s_.setLocalReadOnly(path.string(), true);
         const LocalFile::Status local = LocalFile::status(path);
         s_.localCopies.record(
             s_.user().id, path.string(),

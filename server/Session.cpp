@@ -204,4 +204,9 @@ void Session::localChanged(const std::string& path) {
         statAhead_->changed(path);
 }
 
+void Session::setLocalReadOnly(const std::string& path, bool readOnly) {
+    LocalFile::setReadOnly(path, readOnly);
+    localChanged(path);
+}
+
 } // namespace vss::server

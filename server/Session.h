@@ -68,6 +68,8 @@ public:
     // To be called once this session has changed a local file (its content or its mode): a
     // look taken ahead of that no longer stands.
     void localChanged(const std::string& path);
+    // Makes a local file read-only or writable, as a change of this session.
+    void setLocalReadOnly(const std::string& path, bool readOnly);
 
     Store store;
     ContentStore contents;

@@ -24,23 +24,11 @@ void StatAhead::announce(std::vector<std::string> paths) {
     announced_.notify_all();
 }
 
-bool StatAhead::Listing::missing(const std::string& path, std::size_t following) {
-    const auto place = LocalFile::place(path);
-    if (!place)
-        return false;
-    if (folder != place->folder) {
-        // As for copies written ahead: a folder far larger than the run is not listed.
-        folder.emplace(place->folder);
-        names = LocalFile::names(*folder, 4 * following + 64);
-    }
-    return names && !names->contains(std::string(place->name));
-}
-
 void StatAhead::work() {
     // Looks are taken a few at a time, each outside the lock.
     constexpr std::size_t kBatch = 16;
     std::vector<Look*> batch;
-    Listing listing;
+    LocalFile::Listing listing;
     std::unique_lock lock(mutex_);
     for (;;) {
         announced_.wait(lock, [&] { return stopping_ || std::max(next_, first_) < looks_.size(); });
@@ -58,7 +46,7 @@ void StatAhead::work() {
                 continue;
             look->changes = changes_.load(std::memory_order_acquire);
             // A missing file is not worth a look of its own: the get that writes it looks again.
-            if (!listing.missing(look->path, following))
+            if (listing.missing(look->path, following) != true)
                 look->status = LocalFile::status(look->path);
             look->state.store(Done, std::memory_order_release);
         }

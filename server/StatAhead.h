@@ -15,7 +15,6 @@
 #include <string>
 #include <thread>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 namespace vss::server {
@@ -53,14 +52,6 @@ private:
         std::atomic<int> state{Waiting};
         LocalFile::Status status;  // written before state turns Done
         std::uint64_t changes = 0; // how many changes were complete before the look
-    };
-
-    // The folder listed last and the names in it, none when there were too many.
-    struct Listing {
-        std::optional<std::string> folder;
-        std::optional<std::unordered_set<std::string>> names;
-        // Whether the listing shows that no file has that path.
-        bool missing(const std::string& path, std::size_t following);
     };
 
     void work();
